@@ -1,0 +1,38 @@
+# Sourced by the README's commands: installs the Debian 12 packages the build and the tests
+# need, only those that are missing, with one "apt-get update" before the first install.
+# shellcheck shell=bash
+
+MORAVEL_PACKAGES=(
+  cmake ninja-build g++ googletest tzdata
+  mingw-w64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine64 xvfb x11-utils fonts-wqy-zenhei
+)
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "${MORAVEL_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Ends the Wine server and the virtual display that the Windows tests left running.
+stop_wine() {
+  local state=$1
+  if [ -d "$state/prefix" ]; then
+    WINEPREFIX="$state/prefix" wineserver -k 2>/dev/null || true
+  fi
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  fi
+}
