@@ -13,7 +13,7 @@ cmake --build --preset native -j "$jobs"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
-trap 'stop_wine build/windows/wine' EXIT
+trap 'stop_wine "$PWD/build/windows/wine"' EXIT
 
 # One CTest run over both build trees, so the last line is CTest's own summary of all tests.
 cat >build/CTestTestfile.cmake <<'CTEST'
