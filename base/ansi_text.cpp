@@ -29,6 +29,36 @@ std::size_t FindLastChar(std::string_view text, char ch) {
     return found;
 }
 
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from) {
+    if (needle.empty()) return std::string_view::npos;
+    for (std::size_t i = from; i < text.size(); i += CharLength(text, i)) {
+        if (text.compare(i, needle.size(), needle) == 0) {
+            // The match must also end on a character boundary of text.
+            std::size_t end = i;
+            while (end < i + needle.size()) end += CharLength(text, end);
+            if (end == i + needle.size()) return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::string_view TrimEnd(std::string_view text, std::string_view chars) {
+    std::size_t end = 0;  // the end of the last character that is to stay
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t len = CharLength(text, i);
+        if (len > 1 || chars.find(text[i]) == std::string_view::npos) end = i + len;
+        i += len;
+    }
+    return text.substr(0, end);
+}
+
+std::string_view TrimChar(std::string_view text, char ch) {
+    // A lead byte never equals a single-byte character, so the start is cut byte by byte.
+    std::size_t begin = 0;
+    while (begin < text.size() && text[begin] == ch) ++begin;
+    return TrimEnd(text.substr(begin), std::string_view(&ch, 1));
+}
+
 std::string ToLowerAnsi(std::string_view text) {
     std::string out(text);
     for (std::size_t i = 0; i < out.size();) {
@@ -54,6 +84,25 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         i += len;
     }
     return true;
+}
+
+int CompareAnsi(std::string_view a, std::string_view b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t la = CharLength(a, i), lb = CharLength(b, j);
+        const unsigned ca =
+            la == 2 ? static_cast<unsigned char>(a[i]) * 256u + static_cast<unsigned char>(a[i + 1])
+                    : static_cast<unsigned char>(a[i]);
+        const unsigned cb =
+            lb == 2 ? static_cast<unsigned char>(b[j]) * 256u + static_cast<unsigned char>(b[j + 1])
+                    : static_cast<unsigned char>(b[j]);
+        if (ca != cb) return ca < cb ? -1 : 1;
+        i += la;
+        j += lb;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    return 0;
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {

@@ -26,11 +26,24 @@ std::size_t FindChar(std::string_view text, char ch, std::size_t from = 0);
 // Position of the last single-byte character equal to ch; npos when there is none.
 std::size_t FindLastChar(std::string_view text, char ch);
 
+// Position of the first occurrence of needle at or after from that starts on a character
+// boundary of text (from must be one); npos when there is none or needle is empty.
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+// The text without any of the given single-byte characters at its end, or at both ends. Only
+// whole characters are removed: the trail byte of a double-byte character is never cut off.
+std::string_view TrimEnd(std::string_view text, std::string_view chars);
+std::string_view TrimChar(std::string_view text, char ch);
+
 // ASCII letters folded to lower case; every byte of a double-byte character kept as it is.
 std::string ToLowerAnsi(std::string_view text);
 
 // Equality ignoring the case of ASCII letters, character by character.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Three-way comparison character by character, a double-byte character counting as the
+// number lead * 256 + trail (code-page order, letter case significant): < 0, 0 or > 0.
+int CompareAnsi(std::string_view a, std::string_view b);
 
 // True when text begins with prefix, ignoring the case of ASCII letters. The prefix must end
 // on a character boundary of text: a prefix that ends on a lead byte does not match.

@@ -118,3 +118,37 @@ TEST(AnsiText, PrefixMustEndOnACharacterBoundary) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnsiText, FindTextMatchesOnCharacterBoundariesOnly) {
+    // "\x5A\\Firefox" occurs inside 語 (D5 5A) followed by "\Firefox", starting on its trail.
+    const std::string path = S({"C:\\", kYu, "\\Firefox"});
+    EXPECT_EQ(base::FindText(path, "\\Firefox"), 5u);
+    EXPECT_EQ(base::FindText(path, "Z\\Firefox"), std::string::npos);
+    // A needle that would end inside a character does not match either.
+    EXPECT_EQ(base::FindText(S({"a", kYu}), "a\xD5"), std::string::npos);
+    EXPECT_EQ(base::FindText("abcabc", "bc", 2), 4u);
+    EXPECT_EQ(base::FindText("abc", ""), std::string::npos);
+}
+
+TEST(AnsiText, TrimsWholeCharactersOnly) {
+    // 誠 (D5 5C) ends in a byte equal to '\': trimming must keep it whole.
+    EXPECT_EQ(base::TrimChar(S({"\\\\C:\\", kCheng, "\\\\"}), '\\'), S({"C:\\", kCheng}));
+    EXPECT_EQ(base::TrimChar(S({"C:\\", kCheng}), '\\'), S({"C:\\", kCheng}));
+    EXPECT_EQ(base::TrimEnd(S({"D:\\", kCheng, "/\\/"}), "\\/"), S({"D:\\", kCheng}));
+    EXPECT_EQ(base::TrimChar("\\\\\\", '\\'), "");
+    EXPECT_EQ(base::TrimChar("", '\\'), "");
+}
+
+TEST(AnsiText, ComparesInCodePageOrder) {
+    EXPECT_LT(base::CompareAnsi("Abc", "abc"), 0);  // case matters
+    EXPECT_LT(base::CompareAnsi("ab", "abc"), 0);
+    EXPECT_EQ(base::CompareAnsi(kYu, kYu), 0);
+    // A single-byte character sorts before any double-byte one, 0xFF included.
+    EXPECT_LT(base::CompareAnsi("\xFF", "\x81\x40"), 0);
+    EXPECT_LT(base::CompareAnsi("z", kTiao), 0);
+    EXPECT_LT(base::CompareAnsi(kTiao, kYu), 0);  // D5 41 before D5 5A
+}
+
+}  // namespace

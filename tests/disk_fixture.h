@@ -1,0 +1,115 @@
+// Real files and folders for the discovery tests: a fresh folder per test under the temporary
+// folder of the test prefix, removed again afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/ansi_text.h"
+
+namespace disk {
+
+inline void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Creates every missing folder of path.
+inline void MakeFolders(const std::string& path) {
+    for (std::size_t i = base::FindChar(path, '\\', 3);; i = base::FindChar(path, '\\', i + 1)) {
+        CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+        if (i == std::string::npos) break;
+    }
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    const std::size_t slash = base::FindLastChar(path, '\\');
+    MakeFolders(path.substr(0, slash));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+// A small uncompressed or compressed movie header followed by padding up to size bytes: all
+// the sources look at is the signature and the size.
+inline std::string Movie(const char* signature = "FWS", std::size_t size = 64) {
+    std::string bytes(signature, 3);
+    bytes += '\x0A';  // version 10
+    const std::uint32_t length = static_cast<std::uint32_t>(size);
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((length >> (8 * i)) & 0xFF);
+    bytes += std::string("\x50\x00\x02\x58\x00\x00\x96\x00\x00\x0C\x01\x00", 12);
+    if (bytes.size() < size) bytes.resize(size, '\0');
+    return bytes.substr(0, size);
+}
+
+// Sets all three times: Wine on a Linux file system cannot store a creation time of its own
+// and reports the earliest of the file's times instead.
+inline void SetFileTimes(const std::string& path, const SYSTEMTIME& utc) {
+    FILETIME ft;
+    ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(file, &ft, &ft, &ft));
+    CloseHandle(file);
+}
+
+}  // namespace disk
+
+// A fresh folder for each test, and no Veltrano settings.
+class DiskTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+        root_ =
+            std::string(temp) + "moravel-tests\\" + info->test_suite_name() + "." + info->name();
+        for (char& c : root_) {
+            if (c == '/') c = '_';
+        }
+        disk::RemoveTree(root_);
+        disk::MakeFolders(root_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano");
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Veltrano\\Moravel", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &settings_, nullptr);
+    }
+    void TearDown() override {
+        RegCloseKey(settings_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano");
+        disk::RemoveTree(root_);
+    }
+
+    std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
+
+    void SetSetting(const char* name, const std::string& text) {
+        RegSetValueExA(settings_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+    }
+
+    std::string root_;
+    HKEY settings_ = nullptr;
+};

@@ -1,0 +1,66 @@
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "base/ansi_text.h"
+#include "viewer/discovery/disk_sources.h"
+#include "viewer/discovery/file_finder.h"
+#include "viewer/discovery/file_helpers.h"
+#include "viewer/discovery/record_fields.h"
+#include "viewer/settings_store.h"
+
+namespace viewer {
+namespace {
+
+constexpr char kRoamingSegment[] = "\\Application Data\\Mozilla\\Firefox";
+constexpr char kLocalSegment[] = "\\Local Settings\\Application Data\\Mozilla\\Firefox";
+// Neither segment contains it, so the two-step rewrite never finds its own replacement.
+constexpr char kRewriteMarker[] = "### !!! NEW FOLDER !!! ###";
+
+// The signature check is on for exactly one search.
+class SignatureCheck {
+public:
+    SignatureCheck() { ProcessCollectorMode() = CollectorMode{false, true}; }
+    ~SignatureCheck() { ProcessCollectorMode().checkSignature = false; }
+    SignatureCheck(const SignatureCheck&) = delete;
+    SignatureCheck& operator=(const SignatureCheck&) = delete;
+};
+
+void ScanTree(const std::string& root, MovieCatalogue& catalogue, std::int32_t& counter) {
+    FileFinder finder;
+    std::vector<std::string> files;
+    finder.SetCallback(Collector, &files);
+    {
+        SignatureCheck check;
+        finder.SearchFolder(root, "*.*", 1);
+    }
+    int nameCounter = 1;
+    for (const std::string& path : files) {
+        if (catalogue.ContainsPath(path)) continue;
+        auto movie = MovieFromFile(path, counter);
+        if (!movie) continue;
+        char name[32];
+        std::snprintf(name, sizeof(name), "flash%03d", nameCounter++);
+        movie->name = name;
+        catalogue.Append(*movie);
+    }
+}
+
+}  // namespace
+
+void ScanFirefoxCache(MovieCatalogue& catalogue, std::int32_t& counter) {
+    std::string folder;
+    ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kFirefoxProfileFolderValue, folder);
+    if (folder.empty()) folder = SpecialFolderPath(CSIDL_APPDATA) + "\\Mozilla\\Firefox";
+    std::string root(base::TrimChar(folder, '\\'));
+    if (root.empty()) return;
+
+    ScanTree(root, catalogue, counter);
+    ReplaceNoCase(root, kRoamingSegment, kRewriteMarker);
+    ReplaceNoCase(root, kRewriteMarker, kLocalSegment);
+    ScanTree(root, catalogue, counter);
+}
+
+}  // namespace viewer
