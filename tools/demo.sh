@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
 ensure_packages
+ensure_locale
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)"

@@ -3,7 +3,7 @@
 # shellcheck shell=bash
 
 MORAVEL_PACKAGES=(
-  cmake ninja-build g++ googletest tzdata
+  cmake ninja-build g++ googletest tzdata locales
   mingw-w64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils fonts-wqy-zenhei
 )
@@ -23,6 +23,23 @@ ensure_packages() {
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Wine turns file names into Linux names in the locale's character set: without a generated
+# zh_CN.UTF-8 locale, names with Chinese characters cannot be created or found at all.
+ensure_locale() {
+  if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    return 0
+  fi
+  echo "Generating the zh_CN.UTF-8 locale"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if [ -f /etc/locale.gen ] && grep -q 'zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+    $sudo sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  else
+    echo "zh_CN.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen >/dev/null
 }
 
 # Ends the Wine server and the virtual display that the Windows tests left running.

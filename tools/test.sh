@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
 ensure_packages
+ensure_locale
 
 jobs=$(nproc)
 cmake --preset native >/dev/null
