@@ -68,6 +68,32 @@ TEST_F(Finder, TrailingSeparatorsAreDroppedBeforeTheSearch) {
     EXPECT_NE(IndexOf(Results(plain), Path("a.swf")), plain.Count());
 }
 
+TEST_F(Finder, PathsNearTheLengthLimitStayWithinBounds) {
+    // Nest folders until the system refuses a longer path, with a movie at every level.
+    std::string folder = root_;
+    int levels = 0;
+    while (folder.size() < 400) {
+        const std::string next = folder + "\\" + std::string(20, 'n');
+        if (!CreateDirectoryA(next.c_str(), nullptr)) break;
+        folder = next;
+        ++levels;
+        disk::WriteBytes(folder + "\\m.swf", disk::Movie());
+    }
+    ASSERT_GT(levels, 5);
+    FileFinder finder;
+    std::vector<std::string> files;
+    finder.SetCallback(viewer::Collector, &files);
+    viewer::ProcessCollectorMode() = {};
+    finder.SearchFolder(root_, "*.swf", 1);
+    EXPECT_GE(files.size(), 2u);
+    for (const std::string& f : files) EXPECT_LT(f.size(), std::size_t{MAX_PATH});
+
+    viewer::MovieCatalogue catalogue;
+    std::int32_t counter = 0;
+    viewer::ScanCustomFolder(folder + "\\" + std::string(300, 'x'), catalogue, counter);
+    EXPECT_EQ(catalogue.Count(), 1u);  // only the parent entry of a folder that cannot exist
+}
+
 TEST_F(Finder, FolderSearchReportsEventsInOrder) {
     FileFinder finder;
     std::vector<Event> events;

@@ -61,25 +61,29 @@ bool HasSwfSignature(const std::string& path) {
     return IsSwfSignature(first);
 }
 
-std::string SizeText(const std::string& path) {
+std::optional<FileFacts> ReadFileFacts(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    FileFacts facts;
     const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    return size == 0 ? std::string() : GroupDigits(size);
+    if (size > 0) facts.sizeText = GroupDigits(size);
+    SYSTEMTIME utc{};
+    if (FileTimeToSystemTime(&data.ftCreationTime, &utc))
+        facts.creation = CreationTimeFromUtcFields(
+            {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond});
+    return facts;
+}
+
+std::string SizeText(const std::string& path) {
+    const auto facts = ReadFileFacts(path);
+    return facts ? facts->sizeText : std::string();
 }
 
 bool FileCreationTime(const std::string& path, base::Time64& time) {
-    const win::UniqueFile file = OpenForReading(path);
-    if (!file) return false;
-    FILETIME created{}, accessed{}, written{};
-    if (!GetFileTime(file.get(), &created, &accessed, &written)) return false;
-    SYSTEMTIME utc{};
-    if (!FileTimeToSystemTime(&created, &utc)) return false;
-    const auto local = CreationTimeFromUtcFields(
-        {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond});
-    if (!local) return false;
-    time = *local;
+    const auto facts = ReadFileFacts(path);
+    if (!facts || !facts->creation) return false;
+    time = *facts->creation;
     return true;
 }
 

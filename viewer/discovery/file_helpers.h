@@ -1,6 +1,7 @@
 // What the sources learn from a file on disk, and where the shell keeps its folders.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "base/local_time.h"
@@ -10,6 +11,16 @@ namespace viewer {
 // True when the file exists, is longer than 3 bytes and begins with "FWS" or "CWS" in any
 // letter case. Reads 3 bytes; a file that cannot be opened is no movie.
 bool HasSwfSignature(const std::string& path);
+
+// What a movie record takes from a file: its size text and creation time, both read from the
+// file's directory entry at once (no need to open the file, so a file that another program
+// holds open for writing is still measured).
+struct FileFacts {
+    std::string sizeText;                  // empty for an empty file
+    std::optional<base::Time64> creation;  // as FileCreationTime gives it
+};
+// Empty when the file is missing or a folder.
+std::optional<FileFacts> ReadFileFacts(const std::string& path);
 
 // The file's size with its digits grouped by spaces ("1 234 567"); empty when the file is
 // missing, a folder, or empty.

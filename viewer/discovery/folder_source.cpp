@@ -9,15 +9,15 @@
 namespace viewer {
 
 std::optional<MovieRecord> MovieFromFile(const std::string& path, std::int32_t& counter) {
+    const auto facts = ReadFileFacts(path);
+    if (!facts || facts->sizeText.empty()) return std::nullopt;
     MovieRecord record;
     record.localPath = path;
-    record.sizeText = SizeText(path);
-    if (record.sizeText.empty()) return std::nullopt;
+    record.sizeText = facts->sizeText;
     record.id = ++counter;
     record.name = DisplayNameFromPath(path);
     record.standalone = true;
-    record.time = base::Now();
-    FileCreationTime(path, record.time);
+    record.time = facts->creation.value_or(base::Now());
     return record;
 }
 

@@ -76,8 +76,9 @@ std::optional<MovieRecord> RecordFromCacheEntry(const INTERNET_CACHE_ENTRY_INFOA
         return std::nullopt;
     MovieRecord record;
     record.localPath = entry.lpszLocalFileName;
-    record.sizeText = SizeText(record.localPath);
-    if (record.sizeText.empty()) return std::nullopt;
+    const auto facts = ReadFileFacts(record.localPath);
+    if (!facts || facts->sizeText.empty()) return std::nullopt;
+    record.sizeText = facts->sizeText;
     record.id = ++counter;
     if (entry.lpszSourceUrlName != nullptr) record.url = entry.lpszSourceUrlName;
     record.name = DisplayNameFromPath(record.localPath);
@@ -85,8 +86,7 @@ std::optional<MovieRecord> RecordFromCacheEntry(const INTERNET_CACHE_ENTRY_INFOA
     const std::uint64_t modified = (std::uint64_t{entry.LastModifiedTime.dwHighDateTime} << 32) |
                                    entry.LastModifiedTime.dwLowDateTime;
     record.modifiedText = CacheTimeText(modified);
-    record.time = base::Now();
-    FileCreationTime(record.localPath, record.time);
+    record.time = facts->creation.value_or(base::Now());
     return record;
 }
 
