@@ -11,59 +11,29 @@
 #include <vector>
 
 #include "tests/disk_fixture.h"
+#include "tests/url_cache_fixture.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/file_helpers.h"
 #include "viewer/discovery/ie_cache_entry.h"
 
 namespace {
 
-// Every entry of the content cache, with its type bits.
-std::map<std::string, DWORD> CacheEntries() {
-    std::map<std::string, DWORD> entries;
-    std::vector<std::uint64_t> buffer(8192);
-    DWORD size = static_cast<DWORD>(buffer.size() * 8);
-    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-    if (find == nullptr) return entries;
-    do {
-        entries[entry->lpszSourceUrlName] = entry->CacheEntryType;
-        size = static_cast<DWORD>(buffer.size() * 8);
-    } while (FindNextUrlCacheEntryA(find, entry, &size));
-    FindCloseUrlCache(find);
-    return entries;
-}
-
-void ClearCache() {
-    for (const auto& [url, type] : CacheEntries()) DeleteUrlCacheEntryA(url.c_str());
-}
-
 class IeCache : public DiskTest {
 protected:
     void SetUp() override {
         DiskTest::SetUp();
-        ClearCache();
+        urlcache::Clear();
     }
     void TearDown() override {
-        ClearCache();
+        urlcache::Clear();
         for (const std::string& loose : looseFiles_) DeleteFileA(loose.c_str());
         DiskTest::TearDown();
     }
 
-    // A committed cache entry whose local file holds content; rename gives the local file
-    // another name in the same cache folder before the commit.
     std::string MakeEntry(const std::string& url, const std::string& content,
                           const char* rename = nullptr, DWORD type = NORMAL_CACHE_ENTRY,
                           FILETIME modified = {}) {
-        char local[MAX_PATH] = {};
-        EXPECT_TRUE(CreateUrlCacheEntryA(url.c_str(), 0, "swf", local, 0)) << url;
-        std::string path = local;
-        if (rename != nullptr) path = path.substr(0, path.rfind('\\') + 1) + rename;
-        disk::WriteBytes(path, content);
-        FILETIME expires{};
-        EXPECT_TRUE(CommitUrlCacheEntryA(url.c_str(), path.c_str(), expires, modified, type,
-                                         nullptr, 0, nullptr, nullptr))
-            << url << " " << GetLastError();
-        return path;
+        return urlcache::Make(url, content, rename, type, modified);
     }
 
     std::string CacheFolder() { return viewer::SpecialFolderPath(CSIDL_INTERNET_CACHE); }
@@ -154,7 +124,7 @@ TEST_F(IeCache, CookieAndHistoryEntriesAreNeverMovies) {
               NORMAL_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY);
     MakeEntry("http://c.com/movie.swf", disk::Movie());
     // The cache keeps the type bits, so the scan must be the one that leaves them out.
-    const auto entries = CacheEntries();
+    const auto entries = urlcache::Entries();
     ASSERT_TRUE(entries.count("http://c.com/cookie.swf"));
     EXPECT_TRUE(entries.at("http://c.com/cookie.swf") & COOKIE_CACHE_ENTRY);
     const viewer::MovieCatalogue catalogue = Scan();

@@ -1,0 +1,32 @@
+// Where the stage lands in the control's window under each scale mode.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace flash {
+
+enum class ScaleMode : std::uint8_t { ShowAll, ExactFit, NoBorder, NoScale };
+
+// "ShowAll", "ExactFit", "NoBorder", "NoScale", letter case ignored; empty for any other text.
+std::optional<ScaleMode> ParseScaleMode(std::string_view text);
+const char* ScaleModeName(ScaleMode mode);
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const PixelRect&) const = default;
+};
+
+// The stage of stageWidth x stageHeight pixels placed in a window of width x height:
+// ShowAll scales it evenly to fit whole, NoBorder evenly to cover the window (the overhang
+// is cut off), ExactFit stretches it to the window, NoScale keeps 1:1. The stage is centred
+// in every mode. A stage without area fills the window.
+PixelRect PlaceStage(ScaleMode mode, int width, int height, int stageWidth, int stageHeight);
+
+}  // namespace flash

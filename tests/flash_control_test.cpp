@@ -1,0 +1,334 @@
+// The Flash control as the programs see it: the wrappers' dispatch calls, and the built-in
+// engine hosted for real in a window under Wine.
+#include <ole2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "flash/flash_control.h"
+#include "tools/swf_writer.h"
+#include "win/ansi_wide.h"
+#include "win/ax_host.h"
+#include "win/shockwave_flash.h"
+
+namespace {
+
+using win::CShockwaveFlash;
+
+// --- the wrappers' calls, against a dispatch interface that records them ----------------
+
+struct Call {
+    DISPID id = 0;
+    WORD flags = 0;
+    std::vector<VARTYPE> argTypes;
+    std::string text;  // a string argument
+    long number = 0;   // an integer argument
+    bool namedPut = false;
+};
+
+class RecordingDispatch final : public IDispatch {
+public:
+    std::vector<Call> calls;
+    VARIANT answer{};  // what every call returns
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO*, UINT*) override {
+        Call call;
+        call.id = id;
+        call.flags = flags;
+        for (UINT i = 0; i < params->cArgs; ++i) {
+            const VARIANT& v = params->rgvarg[i];
+            call.argTypes.push_back(v.vt);
+            if (v.vt == VT_BSTR) call.text = win::AnsiFromBstr(v.bstrVal);
+            if (v.vt == VT_I4) call.number = v.lVal;
+        }
+        call.namedPut = params->cNamedArgs == 1 && params->rgdispidNamedArgs &&
+                        params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+        calls.push_back(call);
+        if (result) VariantCopy(result, &answer);
+        return S_OK;
+    }
+};
+
+struct WrapperCase {
+    const char* what;
+    std::function<void(CShockwaveFlash&)> call;
+    DISPID id;
+    WORD flags;
+    std::vector<VARTYPE> argTypes;
+};
+
+TEST(FlashWrapper, EachOperationIsItsDispidWithItsTypes) {
+    const WrapperCase cases[] = {
+        {"Movie get", [](CShockwaveFlash& f) { f.GetMovie(); }, 102, DISPATCH_PROPERTYGET, {}},
+        {"Movie put",
+         [](CShockwaveFlash& f) { f.SetMovie("C:\\a.swf"); },
+         102,
+         DISPATCH_PROPERTYPUT,
+         {VT_BSTR}},
+        {"Play", [](CShockwaveFlash& f) { f.Play(); }, 112, DISPATCH_METHOD, {}},
+        {"Stop", [](CShockwaveFlash& f) { f.Stop(); }, 113, DISPATCH_METHOD, {}},
+        {"Back", [](CShockwaveFlash& f) { f.Back(); }, 114, DISPATCH_METHOD, {}},
+        {"Forward", [](CShockwaveFlash& f) { f.Forward(); }, 115, DISPATCH_METHOD, {}},
+        {"Rewind", [](CShockwaveFlash& f) { f.Rewind(); }, 116, DISPATCH_METHOD, {}},
+        {"TotalFrames", [](CShockwaveFlash& f) { f.TotalFrames(); }, 124, DISPATCH_PROPERTYGET, {}},
+        {"GotoFrame", [](CShockwaveFlash& f) { f.GotoFrame(7); }, 127, DISPATCH_METHOD, {VT_I4}},
+        {"CurrentFrame", [](CShockwaveFlash& f) { f.CurrentFrame(); }, 128, DISPATCH_METHOD, {}},
+        {"IsPlaying", [](CShockwaveFlash& f) { f.IsPlaying(); }, 129, DISPATCH_METHOD, {}},
+        {"Scale",
+         [](CShockwaveFlash& f) { f.SetScale("NoBorder"); },
+         137,
+         DISPATCH_PROPERTYPUT,
+         {VT_BSTR}},
+        {"BGColor",
+         [](CShockwaveFlash& f) { f.SetBGColor("FF0000"); },
+         140,
+         DISPATCH_PROPERTYPUT,
+         {VT_BSTR}},
+    };
+    for (const WrapperCase& c : cases) {
+        RecordingDispatch recorder;
+        CShockwaveFlash flash(win::ComPtr<IDispatch>::Share(&recorder));
+        c.call(flash);
+        ASSERT_EQ(recorder.calls.size(), 1u) << c.what;
+        const Call& call = recorder.calls[0];
+        EXPECT_EQ(call.id, c.id) << c.what;
+        EXPECT_EQ(call.flags, c.flags) << c.what;
+        EXPECT_EQ(call.argTypes, c.argTypes) << c.what;
+        EXPECT_EQ(call.namedPut, c.flags == DISPATCH_PROPERTYPUT) << c.what;
+    }
+}
+
+TEST(FlashWrapper, ArgumentsAndResultsCrossIntact) {
+    RecordingDispatch recorder;
+    CShockwaveFlash flash(win::ComPtr<IDispatch>::Share(&recorder));
+    // A GBK path whose trail byte is "\": 誠 = D5 5C.
+    flash.SetMovie("C:\\\xD5\x5C\\intro.swf");
+    flash.GotoFrame(42);
+    EXPECT_EQ(recorder.calls[0].text, "C:\\\xD5\x5C\\intro.swf");
+    EXPECT_EQ(recorder.calls[1].number, 42);
+
+    recorder.answer.vt = VT_I4;
+    recorder.answer.lVal = 17;
+    EXPECT_EQ(flash.TotalFrames(), 17);
+    recorder.answer.vt = VT_BOOL;
+    recorder.answer.boolVal = VARIANT_TRUE;
+    EXPECT_TRUE(flash.IsPlaying());
+    // A control that answers a frame as text still gives the number.
+    VariantClear(&recorder.answer);
+    recorder.answer.vt = VT_BSTR;
+    recorder.answer.bstrVal = SysAllocString(L"12");
+    EXPECT_EQ(flash.CurrentFrame(), 12);
+    VariantClear(&recorder.answer);
+
+    CShockwaveFlash none;
+    EXPECT_EQ(none.GetMovie(), "");
+    EXPECT_EQ(none.TotalFrames(), 0);
+    EXPECT_FALSE(none.IsPlaying());
+}
+
+// --- the built-in control in a real window -----------------------------------------------
+
+class HostedControl : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        flash::RegisterBuiltInFlashControl();
+        win::PreferRegisteredControls(false);
+    }
+    static void TearDownTestSuite() { OleUninitialize(); }
+
+    void SetUp() override {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "FlashTestFrame";
+        RegisterClassA(&wc);
+        frame_ = CreateWindowExA(0, "FlashTestFrame", "Flash test", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(frame_, nullptr);
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        moviePath_ = std::string(temp) + "flash-control-test.swf";
+        swfwriter::MovieBuilder movie;
+        movie.StagePixels(200, 200).FrameRate(50).BackgroundColor({0x20, 0x80, 0xE0});
+        for (int i = 0; i < 100; ++i) movie.ShowFrame();
+        ASSERT_TRUE(swfwriter::WriteFile(moviePath_, movie.Build()));
+    }
+    void TearDown() override {
+        DestroyWindow(frame_);
+        DeleteFileA(moviePath_.c_str());
+    }
+
+    static void Pump(DWORD ms) {
+        const DWORD end = GetTickCount() + ms;
+        MSG msg;
+        while (GetTickCount() < end) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            Sleep(5);
+        }
+    }
+
+    // The colour on screen at a point of a window, after it has painted.
+    static COLORREF PixelAt(HWND window, int x, int y) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        HDC dc = GetDC(window);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(window, dc);
+        return c;
+    }
+
+    // Keeps a picture of the window in the build tree, for a person to look at.
+    static void SaveScreenshot(HWND window, const std::string& file) {
+        RECT r;
+        GetClientRect(window, &r);
+        HDC dc = GetDC(window);
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        BitBlt(mem, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        BITMAPINFOHEADER bih{sizeof(bih), r.right, r.bottom, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        const DWORD stride = ((r.right * 3 + 3) & ~3);
+        std::vector<BYTE> pixels(stride * r.bottom);
+        GetDIBits(mem, bitmap, 0, r.bottom, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih),
+                  DIB_RGB_COLORS);
+        BITMAPFILEHEADER bfh{0x4D42, static_cast<DWORD>(sizeof(bfh) + sizeof(bih) + pixels.size()),
+                             0, 0, sizeof(bfh) + sizeof(bih)};
+        HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n;
+        WriteFile(f, &bfh, sizeof(bfh), &n, nullptr);
+        WriteFile(f, &bih, sizeof(bih), &n, nullptr);
+        WriteFile(f, pixels.data(), static_cast<DWORD>(pixels.size()), &n, nullptr);
+        CloseHandle(f);
+        DeleteObject(bitmap);
+        DeleteDC(mem);
+        ReleaseDC(window, dc);
+    }
+
+    HWND frame_ = nullptr;
+    std::string moviePath_;
+};
+
+TEST_F(HostedControl, PlaysTheMovieThroughItsDispatchInterface) {
+    CShockwaveFlash flash;
+    ASSERT_TRUE(flash.Create(frame_, 101, RECT{0, 0, 400, 300}));
+    EXPECT_TRUE(win::AxHostIsBuiltIn(flash.Window()));
+    EXPECT_EQ(GetDlgCtrlID(flash.Window()), 101);
+    EXPECT_EQ(flash.GetMovie(), "");
+    EXPECT_EQ(flash.TotalFrames(), 0);
+
+    flash.SetMovie(moviePath_);
+    EXPECT_EQ(flash.GetMovie(), moviePath_);
+    EXPECT_EQ(flash.TotalFrames(), 100);
+    EXPECT_TRUE(flash.IsPlaying());
+    Pump(400);  // the control's own timer plays it at 50 fps
+    const long reached = flash.CurrentFrame();
+    EXPECT_GT(reached, 0);
+
+    flash.Stop();
+    EXPECT_FALSE(flash.IsPlaying());
+    const long stopped = flash.CurrentFrame();
+    Pump(200);
+    EXPECT_EQ(flash.CurrentFrame(), stopped);
+
+    flash.GotoFrame(30);
+    EXPECT_EQ(flash.CurrentFrame(), 30);
+    flash.GotoFrame(flash.TotalFrames());  // past the end: the last frame
+    EXPECT_EQ(flash.CurrentFrame(), 99);
+    flash.Back();
+    EXPECT_EQ(flash.CurrentFrame(), 98);
+    flash.Rewind();
+    EXPECT_EQ(flash.CurrentFrame(), 0);
+    flash.Forward();
+    EXPECT_EQ(flash.CurrentFrame(), 1);
+    EXPECT_FALSE(flash.IsPlaying());
+    flash.Play();
+    EXPECT_TRUE(flash.IsPlaying());
+
+    // A file that is no movie: the location reads back, there are no frames.
+    flash.SetMovie(moviePath_ + ".missing");
+    EXPECT_EQ(flash.GetMovie(), moviePath_ + ".missing");
+    EXPECT_EQ(flash.TotalFrames(), 0);
+}
+
+TEST_F(HostedControl, FollowsTheHostsSizeAndPaintsByScaleMode) {
+    CShockwaveFlash flash;
+    ASSERT_TRUE(flash.Create(frame_, 101, RECT{0, 0, 300, 200}));
+    const HWND stage = GetWindow(flash.Window(), GW_CHILD);
+    ASSERT_NE(stage, nullptr);
+    MoveWindow(flash.Window(), 0, 0, 400, 300, TRUE);
+    RECT r{};
+    GetClientRect(stage, &r);
+    EXPECT_EQ(r.right, 400);
+    EXPECT_EQ(r.bottom, 300);
+
+    flash.SetMovie(moviePath_);
+    flash.Stop();
+    flash.SetBGColor("FF0000");
+    const COLORREF red = RGB(0xFF, 0, 0), margin = RGB(0xBF, 0, 0);
+    // A 200 x 200 stage in a 400 x 300 window.
+    struct Expect {
+        const char* mode;
+        COLORREF left, centre;  // at x = 20 and x = 200 on the middle line
+    };
+    for (const Expect& e : {Expect{"ShowAll", margin, red}, Expect{"ExactFit", red, red},
+                            Expect{"NoBorder", red, red}, Expect{"NoScale", margin, red}}) {
+        flash.SetScale(e.mode);
+        EXPECT_EQ(PixelAt(stage, 20, 150), e.left) << e.mode;
+        EXPECT_EQ(PixelAt(stage, 200, 150), e.centre) << e.mode;
+        SaveScreenshot(stage, std::string("flash-stage-") + e.mode + ".bmp");
+    }
+    // BGColor outlasts a new movie; a control never given one shows the movie's own colour.
+    flash.SetMovie(moviePath_);
+    EXPECT_EQ(PixelAt(stage, 200, 150), red);
+    DestroyWindow(flash.Window());
+    CShockwaveFlash fresh;
+    ASSERT_TRUE(fresh.Create(frame_, 102, RECT{0, 0, 400, 300}));
+    fresh.SetMovie(moviePath_);
+    EXPECT_EQ(PixelAt(GetWindow(fresh.Window(), GW_CHILD), 200, 150), RGB(0x20, 0x80, 0xE0));
+}
+
+TEST_F(HostedControl, CreationFailsWithoutAnyControl) {
+    const CLSID unknown = {0x12345678, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
+    EXPECT_EQ(win::CreateAxHost(frame_, 7, RECT{0, 0, 10, 10}, unknown, "x", WS_CHILD), nullptr);
+    // A host made the way a dialog template makes it: the class id as its text.
+    HWND byText =
+        CreateWindowExA(0, win::kAxHostClass, win::kShockwaveFlashClsidText, WS_CHILD | WS_VISIBLE,
+                        0, 0, 50, 50, frame_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(byText, nullptr);
+    win::CFlash_ctrl preview;
+    EXPECT_TRUE(preview.Attach(byText));
+    HWND badText = CreateWindowExA(0, win::kAxHostClass, "not a class id", WS_CHILD, 0, 0, 50, 50,
+                                   frame_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    EXPECT_EQ(badText, nullptr);
+    CShockwaveFlash notAHost;
+    EXPECT_FALSE(notAHost.Attach(frame_));
+}
+
+}  // namespace

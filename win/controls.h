@@ -1,0 +1,96 @@
+// Thin, non-owning wrappers around standard controls: each method is one message.
+#pragma once
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace win {
+
+class ComboBox {
+public:
+    ComboBox() = default;
+    explicit ComboBox(HWND window) : window_(window) {}
+    HWND Window() const { return window_; }
+
+    int Count() const { return static_cast<int>(Send(CB_GETCOUNT)); }
+    void Clear() const { Send(CB_RESETCONTENT); }
+    int Add(const std::string& text) const {
+        return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    void SetData(int index, LPARAM data) const { Send(CB_SETITEMDATA, index, data); }
+    LPARAM Data(int index) const { return Send(CB_GETITEMDATA, index); }
+    int Selection() const { return static_cast<int>(Send(CB_GETCURSEL)); }
+    void Select(int index) const { Send(CB_SETCURSEL, index); }
+    // The whole text, letter case ignored; CB_ERR when absent.
+    int FindExact(const std::string& text) const {
+        return static_cast<int>(Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    // Selects the first entry that begins with text (letter case ignored); CB_ERR when none.
+    int SelectByPrefix(const std::string& text) const {
+        return static_cast<int>(
+            Send(CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    std::string Text(int index) const {
+        const LRESULT length = Send(CB_GETLBTEXTLEN, index);
+        if (length == CB_ERR) return {};
+        std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+        Send(CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        return text.data();
+    }
+    // Item data of the selection; fallback when nothing is selected.
+    LPARAM SelectedData(LPARAM fallback) const {
+        const int index = Selection();
+        return index == CB_ERR ? fallback : Data(index);
+    }
+
+private:
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return SendMessageA(window_, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+// The list class of the programs: a report list view whose rows each carry a value and, per
+// column, a text and a background colour that its custom drawing applies. The parent hands
+// the list's NM_CUSTOMDRAW and LVN_DELETEITEM notifications to it.
+class ColorListView {
+public:
+    ColorListView() = default;
+    explicit ColorListView(HWND window) : window_(window) {}
+    HWND Window() const { return window_; }
+
+    int InsertColumn(int index, const std::string& title, int width, int format = LVCFMT_LEFT);
+    void SetSmallImages(HIMAGELIST images) const;
+    // Inserts a row at position (the control moves it when sorted); its index, or -1.
+    int InsertRow(int position, const std::string& text, int image);
+    void SetValue(int row, LPARAM value) const;
+    LPARAM Value(int row) const;
+    void SetColors(int row, int column, COLORREF text, COLORREF background) const;
+    void DeleteAll() const { ListView_DeleteAllItems(window_); }
+    void DeleteSelected() const;
+    int Count() const { return ListView_GetItemCount(window_); }
+    int SelectedCount() const { return static_cast<int>(ListView_GetSelectedCount(window_)); }
+    // The first selected row after row (-1 for the first of all); -1 when none.
+    int NextSelected(int after) const {
+        return ListView_GetNextItem(window_, after, LVNI_SELECTED);
+    }
+    void Select(int row) const;
+    std::string Text(int row) const;
+    // Sorted ascending by text, or in insertion order; the report style stays either way.
+    void SetSorted(bool sorted) const;
+    bool Sorted() const { return (GetWindowLongPtrA(window_, GWL_STYLE) & LVS_SORTASCENDING) != 0; }
+
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw) const;
+    // Frees what a row carries; call for LVN_DELETEITEM.
+    static void OnDeleteItem(NMLISTVIEW* item);
+
+private:
+    HWND window_ = nullptr;
+    int columns_ = 0;
+};
+
+}  // namespace win
