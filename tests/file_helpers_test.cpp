@@ -1,6 +1,6 @@
 // What the sources read from real files, and the shell's special folders, under Wine.
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 

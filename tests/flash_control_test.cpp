@@ -1,7 +1,7 @@
 // The Flash control as the programs see it: the wrappers' dispatch calls, and the built-in
 // engine hosted for real in a window under Wine.
-#include <ole2.h>
 #include <windows.h>
+#include <ole2.h>
 
 #include <gtest/gtest.h>
 

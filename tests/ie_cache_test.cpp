@@ -1,6 +1,6 @@
 // The Internet Explorer source against Wine's real WinINet URL cache.
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 #include <wininet.h>
 
 #include <gtest/gtest.h>

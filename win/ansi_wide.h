@@ -1,8 +1,8 @@
 // ANSI text (the system code page) to and from the UTF-16 of COM strings.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+#include <oleauto.h>
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 // Thin, non-owning wrappers around standard controls: each method is one message.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>

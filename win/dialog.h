@@ -5,8 +5,8 @@
 // before IsDialogMessage and dispatch.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 

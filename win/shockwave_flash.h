@@ -2,8 +2,8 @@
 // IDispatch by DISPID, whether the control is the registered one or the built-in engine.
 #pragma once
 
-#include <oaidl.h>
 #include <windows.h>
+#include <oaidl.h>
 
 #include <string>
 

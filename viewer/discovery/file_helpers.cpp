@@ -1,7 +1,7 @@
 #include "viewer/discovery/file_helpers.h"
 
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include "viewer/discovery/record_fields.h"
 #include "viewer/settings_store.h"
