@@ -20,3 +20,50 @@
 #define IDS_DATE_ANY 148
 #define IDS_BROWSE_VIEW_FOLDER 150
 #define IDS_LABEL_FILE 153
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Icons
+#define IDI_MORAVEL 131
+#define IDI_MOVIE 151
+#define IDI_FOLDER 152
+
+// Dialogs
+#define IDD_MORAVEL 102
+#define IDD_SPLASH 134
+#define IDD_EXACT_DATE 154
+#define IDD_TIME_RANGE 155
+
+// Controls of the main window
+#define IDC_MOVIE_LIST 1000
+#define IDC_SAVE_AS 1001
+#define IDC_SAVE_ALL 1002
+#define IDC_VIEW 1003
+#define IDC_DELETE 1004
+#define IDC_DETAIL_1 1005
+#define IDC_SAVE 1006
+#define IDC_DETAIL_3 1008
+#define IDC_DETAIL_2 1009
+#define IDC_DETAIL_4 1010
+#define IDC_FLASH 1011
+#define IDC_FLASH_FRAME 1012
+#define IDC_REFRESH 1013
+#define IDC_CHOOSE_TARGET 1014
+#define IDC_OPEN_TARGET 1015
+#define IDC_SITE_FILTER 1016
+#define IDC_SOURCE 1017
+#define IDC_VIEW_FOLDER 1018
+#define IDC_CHOOSE_VIEW_FOLDER 1019
+#define IDC_DATE_FILTER 1020
+#define IDC_CHOOSE_DATE 1021
+#define IDC_LABEL_1 1022
+#define IDC_LABEL_3 1023
+#define IDC_LABEL_2 1024
+#define IDC_LABEL_4 1025
+
+// Controls of the date dialogs
+#define IDC_EXACT_CALENDAR 1025
+#define IDC_RANGE_END 1026
+#define IDC_RANGE_START 1027

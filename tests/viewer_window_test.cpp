@@ -1,0 +1,372 @@
+// Moravel's main window, created from its resource under Wine and driven with the messages
+// that the user's actions send, against a seeded registry, URL cache and folders.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/disk_fixture.h"
+#include "tests/url_cache_fixture.h"
+#include "viewer/discovery/file_helpers.h"
+#include "viewer/resource.h"
+#include "viewer/settings_store.h"
+#include "viewer/viewer_app.h"
+#include "viewer/viewer_dlg.h"
+#include "win/ax_host.h"
+
+namespace {
+
+// The date dialogs answer what the test tells them to.
+class TestViewerDlg : public viewer::CViewerDlg {
+public:
+    using CViewerDlg::CViewerDlg;
+    std::optional<base::Time64> exactAnswer;
+    std::optional<std::pair<base::Time64, base::Time64>> rangeAnswer;
+    int asked = 0;
+
+protected:
+    std::optional<base::Time64> AskExactDate(base::Time64) override {
+        ++asked;
+        return exactAnswer;
+    }
+    std::optional<std::pair<base::Time64, base::Time64>> AskTimeRange(base::Time64,
+                                                                      base::Time64) override {
+        ++asked;
+        return rangeAnswer;
+    }
+};
+
+std::string Res(UINT id) {
+    char text[256] = {};
+    const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof(text));
+    return std::string(text, n > 0 ? n : 0);
+}
+
+class ViewerWindow : public DiskTest {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(viewer::CViewerApp::InitialiseUi());
+        win::PreferRegisteredControls(false);
+    }
+
+    void SetUp() override {
+        DiskTest::SetUp();
+        urlcache::Clear();
+        // The cache folder pass and the Firefox source look only where the test says.
+        disk::MakeFolders(Path("ie"));
+        SetSetting("IECacheFolder", Path("ie"));
+        SetSetting("FirefoxProfileFolder", Path("ff\\Application Data\\Mozilla\\Firefox"));
+    }
+    void TearDown() override {
+        dialog_.reset();
+        urlcache::Clear();
+        DiskTest::TearDown();
+    }
+
+    TestViewerDlg& Open(const std::string& commandLineSite = "") {
+        dialog_ = std::make_unique<TestViewerDlg>(GetModuleHandleA(nullptr), commandLineSite);
+        EXPECT_TRUE(dialog_->CreateForTest(nullptr));
+        return *dialog_;
+    }
+
+    HWND Item(int id) const { return GetDlgItem(dialog_->Window(), id); }
+    std::string ItemText(int id) const {
+        char text[1024] = {};
+        GetWindowTextA(Item(id), text, sizeof(text));
+        return text;
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    bool Visible(int id) const {
+        return (GetWindowLongPtrA(Item(id), GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+    std::vector<std::string> ComboTexts(int id) const {
+        std::vector<std::string> texts;
+        const int n = static_cast<int>(SendMessageA(Item(id), CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) texts.push_back(ComboText(id, i));
+        return texts;
+    }
+    std::string ComboText(int id, int index) const {
+        char text[512] = {};
+        SendMessageA(Item(id), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::string Selected(int id) const {
+        const int index = static_cast<int>(SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+        return index == CB_ERR ? std::string("<none>") : ComboText(id, index);
+    }
+    // The user picks an entry: the combo changes and tells its parent.
+    void Pick(int id, const std::string& text) {
+        const int index = static_cast<int>(
+            SendMessageA(Item(id), CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(text.c_str())));
+        ASSERT_NE(index, CB_ERR) << text;
+        SendMessageA(Item(id), CB_SETCURSEL, index, 0);
+        SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(id)));
+    }
+    void Click(int id) {
+        SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(id)));
+    }
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> rows;
+        const HWND list = Item(IDC_MOVIE_LIST);
+        for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+            char text[256] = {};
+            ListView_GetItemText(list, i, 0, text, sizeof(text));
+            rows.push_back(text);
+        }
+        return rows;
+    }
+    int SelectedRow() const {
+        return ListView_GetNextItem(Item(IDC_MOVIE_LIST), -1, LVNI_SELECTED);
+    }
+    void SelectOnly(std::initializer_list<int> rows) {
+        const HWND list = Item(IDC_MOVIE_LIST);
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+        for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    DWORD StoredSource() {
+        DWORD source = 0;
+        viewer::ReadDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", source);
+        return source;
+    }
+    std::string Stored(const char* name) {
+        std::string text = "<none>";
+        viewer::ReadStringSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, name, text);
+        return text;
+    }
+
+    // Three index movies of two sites and a loose one in the cache folder.
+    void SeedIeCache() {
+        urlcache::Make("http://www.games.example.com/intro.swf", disk::Movie("FWS", 1200));
+        urlcache::Make("http://www.games.example.com/zebra.swf", disk::Movie("FWS", 1300));
+        urlcache::Make("http://toys.example.net/ball.swf", disk::Movie("CWS", 1400));
+        disk::WriteBytes(Path("ie\\loose.swf"), disk::Movie("FWS", 99));
+    }
+
+    std::unique_ptr<TestViewerDlg> dialog_;
+};
+
+TEST_F(ViewerWindow, FirstRunOnACleanProfile) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano");
+    viewer::EnsureSettingsKey();
+    Open();
+    EXPECT_EQ(Selected(IDC_SOURCE), Res(IDS_SOURCE_IE));
+    EXPECT_EQ(ComboTexts(IDC_SOURCE), (std::vector<std::string>{Res(135), Res(134), Res(136)}));
+    EXPECT_EQ(Selected(IDC_SITE_FILTER), Res(IDS_ALL_SITES));
+    EXPECT_EQ(Selected(IDC_DATE_FILTER), Res(IDS_DATE_ANY));
+    EXPECT_EQ(
+        ComboTexts(IDC_DATE_FILTER),
+        (std::vector<std::string>{Res(148), Res(142), Res(143), Res(145), Res(146), Res(147)}));
+    EXPECT_EQ(ItemText(IDC_VIEW_FOLDER), viewer::ProgramDrive());
+    EXPECT_EQ(StoredSource(), 135u);
+    // The IE labels, the fourth pair shown; nothing to act on.
+    EXPECT_EQ(ItemText(IDC_LABEL_1), Res(IDS_LABEL_URL));
+    EXPECT_EQ(ItemText(IDC_LABEL_2), Res(IDS_LABEL_MODIFIED));
+    EXPECT_EQ(ItemText(IDC_LABEL_3), Res(IDS_LABEL_SIZE));
+    EXPECT_TRUE(Visible(IDC_LABEL_4));
+    EXPECT_FALSE(Enabled(IDC_SAVE_ALL));
+    EXPECT_FALSE(Enabled(IDC_VIEW));
+    EXPECT_FALSE(Enabled(IDC_CHOOSE_DATE));
+    EXPECT_FALSE(Enabled(IDC_CHOOSE_VIEW_FOLDER));
+    EXPECT_TRUE(Enabled(IDC_SITE_FILTER));
+}
+
+TEST_F(ViewerWindow, InternetExplorerScanListsSortsSelectsAndFilters) {
+    SeedIeCache();
+    Open();
+    // Sorted rows, the first one selected and shown.
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ball", "intro", "loose", "zebra"}));
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), "http://toys.example.net/ball.swf");
+    EXPECT_EQ(ItemText(IDC_DETAIL_3), "1 400" + Res(IDS_BYTES_UNIT));
+    EXPECT_TRUE(Enabled(IDC_VIEW));
+    EXPECT_TRUE(Enabled(IDC_SAVE_ALL));
+    // One entry per site, beside the two fixed ones.
+    std::vector<std::string> sites = ComboTexts(IDC_SITE_FILTER);
+    std::sort(sites.begin(), sites.end());
+    std::vector<std::string> expected = {"games.example.com", "toys.example.net",
+                                         Res(IDS_ALL_SITES), Res(IDS_STANDALONE_SWF)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(sites, expected);
+
+    Pick(IDC_SITE_FILTER, "games.example.com");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"intro", "zebra"}));
+    EXPECT_EQ(Stored("siteFilter"), "games.example.com");  // written with bSaveSiteFilter 0
+
+    // Standalone movies are those found on disk: the URL field shows their path.
+    Pick(IDC_SITE_FILTER, Res(IDS_STANDALONE_SWF));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"loose"}));
+    EXPECT_TRUE(base::EqualsNoCase(ItemText(IDC_DETAIL_1), Path("ie\\loose.swf")));
+}
+
+TEST_F(ViewerWindow, SelectionDecidesWhichButtonsWork) {
+    SeedIeCache();
+    Open();
+    SelectOnly({0, 2});
+    EXPECT_FALSE(Enabled(IDC_VIEW));
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+    EXPECT_TRUE(Enabled(IDC_SAVE_AS));
+    EXPECT_TRUE(Enabled(IDC_DELETE));
+    // The details follow the first selected row.
+    SelectOnly({1});
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), "http://www.games.example.com/intro.swf");
+    SelectOnly({});
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+    EXPECT_TRUE(Enabled(IDC_SAVE_ALL));
+    // A list emptied by a filter keeps the last details.
+    Pick(IDC_DATE_FILTER, Res(IDS_DATE_YESTERDAY));
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), "http://www.games.example.com/intro.swf");
+    EXPECT_FALSE(Enabled(IDC_SAVE_ALL));
+}
+
+TEST_F(ViewerWindow, CommandLineSiteWinsAndSelectsByPrefix) {
+    SeedIeCache();
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 134);
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "bSaveSiteFilter", 1);
+    SetSetting("siteFilter", "toys.example.net");
+    Open("games");  // /site:games: the IE source whatever "source" holds
+    EXPECT_EQ(Selected(IDC_SOURCE), Res(IDS_SOURCE_IE));
+    EXPECT_EQ(Selected(IDC_SITE_FILTER), "games.example.com");  // found by prefix
+    EXPECT_EQ(dialog_->SiteFilter(), "games");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"intro", "zebra"}));
+}
+
+TEST_F(ViewerWindow, SavedSiteAndAllOnTheCommandLine) {
+    SeedIeCache();
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "bSaveSiteFilter", 1);
+    SetSetting("siteFilter", "toys.example.net");
+    Open();
+    EXPECT_EQ(Selected(IDC_SITE_FILTER), "toys.example.net");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ball"}));
+    dialog_.reset();
+    Open("all");
+    EXPECT_EQ(Selected(IDC_SITE_FILTER), Res(IDS_ALL_SITES));
+    EXPECT_EQ(Rows().size(), 4u);
+    dialog_.reset();
+    // A remembered site that the scan does not find: all sites.
+    SetSetting("siteFilter", "gone.example.org");
+    Open();
+    EXPECT_EQ(Selected(IDC_SITE_FILTER), Res(IDS_ALL_SITES));
+}
+
+TEST_F(ViewerWindow, FirefoxAndFolderSourcesChangeTheLabelsAndTheList) {
+    const std::string entries = Path("ff\\Application Data\\Mozilla\\Firefox\\cache2\\entries\\");
+    disk::WriteBytes(entries + "A1", disk::Movie("CWS", 500));
+    disk::WriteBytes(entries + "B2", disk::Movie("FWS", 600));
+    disk::WriteBytes(Path("ff\\Local Settings\\Application Data\\Mozilla\\Firefox\\C3"),
+                     disk::Movie("FWS", 700));
+    Open();
+    Pick(IDC_SOURCE, Res(IDS_SOURCE_FIREFOX));
+    EXPECT_EQ(StoredSource(), 134u);
+    // Two movies share the name flash001 and still make two rows.
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"flash001", "flash001", "flash002"}));
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(ItemText(IDC_LABEL_1), Res(IDS_LABEL_FILE));
+    EXPECT_EQ(ItemText(IDC_LABEL_2), Res(IDS_LABEL_SIZE));
+    EXPECT_EQ(ItemText(IDC_LABEL_3), Res(IDS_LABEL_CREATED));
+    EXPECT_FALSE(Visible(IDC_LABEL_4));
+    EXPECT_FALSE(Visible(IDC_DETAIL_4));
+    EXPECT_FALSE(Enabled(IDC_SITE_FILTER));
+
+    disk::MakeFolders(Path("movies\\Old"));
+    disk::WriteBytes(Path("movies\\zeta.swf"), disk::Movie());
+    disk::WriteBytes(Path("movies\\alpha.swf"), disk::Movie());
+    SetSetting("CurrViewFolder", Path("movies"));
+    dialog_.reset();
+    Open();
+    Pick(IDC_SOURCE, Res(IDS_SOURCE_FOLDER));
+    const std::vector<std::string> rows = Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], "..");
+    EXPECT_EQ(rows[1], "Old");
+    EXPECT_EQ(SelectedRow(), -1);  // nothing selected in a folder
+    EXPECT_TRUE(Enabled(IDC_CHOOSE_VIEW_FOLDER));
+    // Folder entries stay under every date filter.
+    Pick(IDC_DATE_FILTER, Res(IDS_DATE_YESTERDAY));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "Old"}));
+}
+
+TEST_F(ViewerWindow, DateDialogsApplyOnOkOnly) {
+    SeedIeCache();
+    Open();
+    Pick(IDC_DATE_FILTER, Res(IDS_DATE_TODAY));
+    EXPECT_FALSE(Enabled(IDC_CHOOSE_DATE));
+    EXPECT_EQ(Stored("dateFilter"), Res(IDS_DATE_TODAY));
+    EXPECT_EQ(Rows().size(), 4u);  // all made just now
+
+    Pick(IDC_DATE_FILTER, Res(IDS_DATE_EXACT));
+    EXPECT_TRUE(Enabled(IDC_CHOOSE_DATE));
+    EXPECT_EQ(Rows().size(), 4u);  // the exact date starts as today
+    Click(IDC_CHOOSE_DATE);        // cancelled
+    EXPECT_EQ(dialog_->asked, 1);
+    EXPECT_EQ(Rows().size(), 4u);
+    base::Time64 stored = 0;
+    EXPECT_NE(viewer::ReadDateSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "exactDate", stored),
+              ERROR_SUCCESS);
+
+    const base::Time64 longAgo = *base::ComposeLocal({2020, 5, 4, 0, 0, 0});
+    dialog_->exactAnswer = longAgo;
+    Click(IDC_CHOOSE_DATE);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(dialog_->ExactDate(), longAgo);
+    ASSERT_EQ(viewer::ReadDateSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "exactDate", stored),
+              ERROR_SUCCESS);
+    EXPECT_EQ(stored, longAgo);
+
+    Pick(IDC_DATE_FILTER, Res(IDS_DATE_RANGE));
+    const base::Time64 now = base::Now();
+    dialog_->rangeAnswer = std::make_pair(now - 86400 * 3, now - 86400 * 2);
+    Click(IDC_CHOOSE_DATE);
+    EXPECT_TRUE(Rows().empty());
+    dialog_->rangeAnswer = std::make_pair(now - 86400, now);
+    Click(IDC_CHOOSE_DATE);
+    EXPECT_EQ(Rows().size(), 4u);
+    EXPECT_EQ(dialog_->StartDate(), now - 86400);
+}
+
+TEST_F(ViewerWindow, StoredDateFilterThatMatchesNothingLeavesNoSelection) {
+    SeedIeCache();
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "bSaveDateFilter", 1);
+    SetSetting("dateFilter", "nothing like it");
+    Open();
+    EXPECT_EQ(Selected(IDC_DATE_FILTER), "<none>");
+    EXPECT_EQ(Rows().size(), 4u);
+    EXPECT_FALSE(Enabled(IDC_CHOOSE_DATE));
+    dialog_.reset();
+    SetSetting("dateFilter", Res(IDS_DATE_RANGE).substr(0, 2));  // a prefix of 时间范围
+    Open();
+    EXPECT_EQ(Selected(IDC_DATE_FILTER), Res(IDS_DATE_RANGE));
+}
+
+TEST_F(ViewerWindow, ClosingStopsScansAndSettings) {
+    SeedIeCache();
+    Open();
+    SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(IDOK)));
+    EXPECT_TRUE(dialog_->Closing());
+    EXPECT_TRUE(dialog_->Ended());
+    EXPECT_EQ(dialog_->Result(), IDOK);
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 999);
+    urlcache::Make("http://late.example.com/late.swf", disk::Movie());
+    Click(IDC_REFRESH);
+    Pick(IDC_SITE_FILTER, Res(IDS_ALL_SITES));
+    EXPECT_EQ(StoredSource(), 999u);  // no scan ran
+    EXPECT_EQ(Rows().size(), 4u);
+    EXPECT_EQ(Stored("siteFilter"), "<none>");
+}
+
+TEST_F(ViewerWindow, EscapeEndsWithoutClosing) {
+    Open();
+    SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(dialog_->Ended());
+    EXPECT_FALSE(dialog_->Closing());
+}
+
+}  // namespace

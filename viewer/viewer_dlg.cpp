@@ -1,0 +1,396 @@
+#include "viewer/viewer_dlg.h"
+
+#include <vector>
+
+#include "viewer/discovery/file_helpers.h"
+#include "viewer/presentation/controls_state.h"
+#include "viewer/presentation/date_dialogs.h"
+#include "viewer/presentation/date_filter.h"
+#include "viewer/presentation/details.h"
+#include "viewer/presentation/site_filter.h"
+#include "viewer/resource.h"
+#include "viewer/settings_store.h"
+
+namespace viewer {
+namespace {
+
+constexpr int kSourceOrder[3] = {kIeCacheSource, kFirefoxCacheSource, kCustomFolderSource};
+
+}  // namespace
+
+CSplashDlg::CSplashDlg(HINSTANCE instance) : ModelessDialog(instance, IDD_SPLASH) {}
+
+CViewerDlg::CViewerDlg(HINSTANCE instance, std::string commandLineSite)
+    : ModalDialog(instance, IDD_MORAVEL),
+      commandLineSite_(std::move(commandLineSite)),
+      exactDate_(base::Now()),
+      startDate_(exactDate_),
+      endDate_(exactDate_) {
+    icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MORAVEL));
+}
+
+CViewerDlg::~CViewerDlg() {
+    if (imageList_) ImageList_Destroy(imageList_);
+}
+
+std::string CViewerDlg::Text(UINT id) const {
+    char text[512] = {};
+    const int n = LoadStringA(Instance(), id, text, sizeof(text));
+    return std::string(text, n > 0 ? n : 0);
+}
+
+BOOL CViewerDlg::OnInit() {
+    // 1. The controls of the template, bound.
+    list_ = win::ColorListView(Item(IDC_MOVIE_LIST));
+    siteCombo_ = win::ComboBox(Item(IDC_SITE_FILTER));
+    sourceCombo_ = win::ComboBox(Item(IDC_SOURCE));
+    dateCombo_ = win::ComboBox(Item(IDC_DATE_FILTER));
+    flash_.Attach(Item(IDC_FLASH));
+
+    // 2. The large icon.
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+
+    // 3. The preview one pixel inside its black frame.
+    RECT frame{};
+    GetWindowRect(Item(IDC_FLASH_FRAME), &frame);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&frame), 2);
+    SetWindowPos(Item(IDC_FLASH), nullptr, frame.left + 1, frame.top + 1,
+                 frame.right - frame.left - 2, frame.bottom - frame.top - 2,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // 4. The list's only column and its icons.
+    RECT listRect{};
+    GetWindowRect(list_.Window(), &listRect);
+    list_.InsertColumn(0, "ITEMS", (listRect.right - listRect.left) - 21);
+    imageList_ = ImageList_Create(16, 16, ILC_MASK | ILC_COLORDDB, 2, 1);
+    ImageList_AddIcon(imageList_,
+                      static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_FOLDER),
+                                                    IMAGE_ICON, 16, 16, LR_SHARED)));
+    ImageList_AddIcon(imageList_,
+                      static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MOVIE),
+                                                    IMAGE_ICON, 16, 16, LR_SHARED)));
+    list_.SetSmallImages(imageList_);
+
+    // 5. and 6. Settings, the view folder and the site to preselect.
+    ReadSettings();
+
+    // 7. The site combo, with the fixed entries only while the catalogue is empty.
+    FillSiteCombo();
+
+    // 8. and 9. Source and date combos.
+    FillSourceAndDateCombos();
+
+    // 10. The splash for as long as the first scan takes.
+    CSplashDlg splash(Instance());
+    if (splash.Create(GetDesktopWindow())) {
+        ShowWindow(splash.Window(), SW_SHOW);
+        SetForegroundWindow(splash.Window());
+        UpdateWindow(splash.Window());
+    }
+
+    // 11. The first scan.
+    Rescan();
+
+    // 12. The splash goes with its object.
+    return TRUE;
+}
+
+void CViewerDlg::ReadSettings() {
+    DWORD saveSite = 0, saveDate = 0;
+    ReadDwordSetting(HKEY_CURRENT_USER, kSettingsKey, kSaveSiteFilterValue, saveSite);
+    ReadDwordSetting(HKEY_CURRENT_USER, kSettingsKey, kSaveDateFilterValue, saveDate);
+    ReadDateSetting(HKEY_CURRENT_USER, kSettingsKey, kExactDateValue, exactDate_);
+    ReadDateSetting(HKEY_CURRENT_USER, kSettingsKey, kStartDateValue, startDate_);
+    ReadDateSetting(HKEY_CURRENT_USER, kSettingsKey, kEndDateValue, endDate_);
+    ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kViewFolderValue, viewFolder_);
+    if (viewFolder_.empty()) viewFolder_ = ProgramDrive();
+    SetItemText(IDC_VIEW_FOLDER, viewFolder_);
+
+    std::string storedSite;
+    if (saveSite != 0)
+        ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kSiteFilterValue, storedSite);
+    siteFilter_ = InitialSiteFilter(saveSite, storedSite, commandLineSite_, Text(IDS_ALL_SITES));
+    saveDateFilter_ = saveDate;
+}
+
+void CViewerDlg::FillSourceAndDateCombos() {
+    for (int source : kSourceOrder) sourceCombo_.SetData(sourceCombo_.Add(Text(source)), source);
+
+    std::vector<std::string> dateTexts;
+    for (int kind : kDateFilterOrder) {
+        dateTexts.push_back(Text(kind));
+        dateCombo_.SetData(dateCombo_.Add(dateTexts.back()), kind);
+    }
+    std::string storedDate;
+    if (saveDateFilter_ != 0)
+        ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kDateFilterValue, storedDate);
+    dateCombo_.Select(InitialDateEntry(saveDateFilter_, storedDate, dateTexts, Text(kAnyTime)));
+
+    DWORD source = kIeCacheSource;
+    ReadDwordSetting(HKEY_CURRENT_USER, kSettingsKey, kSourceValue, source);
+    if (!commandLineSite_.empty()) source = kIeCacheSource;
+    const int kind = SourceFromSelection(static_cast<int>(source));
+    sourceCombo_.Select(sourceCombo_.FindExact(Text(kind)));
+}
+
+void CViewerDlg::Rescan() {
+    RunScan(*this, sources_, catalogue_);
+}
+
+std::optional<int> CViewerDlg::SelectedSource() const {
+    const int index = sourceCombo_.Selection();
+    if (index == CB_ERR) return std::nullopt;
+    return static_cast<int>(sourceCombo_.Data(index));
+}
+
+int CViewerDlg::CurrentSource() const {
+    return SourceFromSelection(SelectedSource());
+}
+
+void CViewerDlg::BeginWaitCursor() {
+    savedCursor_ = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+}
+
+void CViewerDlg::EndWaitCursor() {
+    SetCursor(savedCursor_ ? savedCursor_ : LoadCursor(nullptr, IDC_ARROW));
+}
+
+void CViewerDlg::FillSiteCombo() {
+    siteCombo_.Clear();
+    siteCombo_.Add(Text(IDS_ALL_SITES));
+    siteCombo_.Add(Text(IDS_STANDALONE_SWF));
+    for (const std::string& site : SiteEntries(catalogue_)) {
+        if (siteCombo_.FindExact(site) == CB_ERR) siteCombo_.Add(site);
+    }
+    if (siteFilter_.empty() || siteCombo_.SelectByPrefix(siteFilter_) == CB_ERR)
+        siteCombo_.Select(siteCombo_.FindExact(Text(IDS_ALL_SITES)));
+}
+
+void CViewerDlg::FillMovieList(int source) {
+    list_.DeleteAll();
+    const int kind = static_cast<int>(dateCombo_.SelectedData(kAnyTime));
+    const DateFilterDates dates{exactDate_, startDate_, endDate_};
+    const base::Time64 now = base::Now();
+    auto passesDate = [&](const MovieRecord& r) {
+        return kind == kAnyTime || PassesDateFilter(r.time, kind, dates, now);
+    };
+
+    if (source == kCustomFolderSource) {
+        list_.SetSorted(false);
+        int row = 0;
+        for (const MovieRecord& r : catalogue_) {
+            if (!r.isFolder && !passesDate(r)) continue;
+            const int at = list_.InsertRow(row, r.name, r.isFolder ? 0 : 1);
+            if (at < 0) continue;
+            list_.SetValue(at, r.id);
+            ++row;
+        }
+        return;
+    }
+
+    list_.SetSorted(true);
+    std::optional<std::string> siteSelection;
+    const bool siteTest = source == kIeCacheSource;
+    if (siteTest && siteCombo_.Selection() != CB_ERR)
+        siteSelection = siteCombo_.Text(siteCombo_.Selection());
+    const std::string allSites = Text(IDS_ALL_SITES), standalone = Text(IDS_STANDALONE_SWF);
+    for (const MovieRecord& r : catalogue_) {
+        if (siteTest && !PassesSiteFilter(r, siteSelection, allSites, standalone)) continue;
+        if (!passesDate(r)) continue;
+        const int at = list_.InsertRow(0, r.name, 1);
+        if (at >= 0) list_.SetValue(at, r.id);
+    }
+    if (list_.Count() > 0) list_.Select(0);
+}
+
+void CViewerDlg::SaveSource(int source) {
+    WriteDwordSetting(HKEY_CURRENT_USER, kSettingsKey, kSourceValue, static_cast<DWORD>(source));
+}
+
+void CViewerDlg::UpdateControls() {
+    const int dateIndex = dateCombo_.Selection();
+    const ControlsState state = ComputeControlsState(
+        list_.Count(), list_.SelectedCount(), SelectedSource(),
+        dateIndex == CB_ERR ? std::nullopt
+                            : std::optional<int>(static_cast<int>(dateCombo_.Data(dateIndex))));
+    EnableItem(IDC_DELETE, state.deleteEnabled);
+    EnableItem(IDC_SAVE_AS, state.saveAsEnabled);
+    EnableItem(IDC_SAVE, state.saveEnabled);
+    EnableItem(IDC_SAVE_ALL, state.saveAllEnabled);
+    EnableItem(IDC_VIEW, state.viewEnabled);
+    EnableItem(IDC_SITE_FILTER, state.siteComboEnabled);
+    ShowItem(IDC_LABEL_4, state.createdVisible);
+    ShowItem(IDC_DETAIL_4, state.createdVisible);
+    SetItemText(IDC_LABEL_1, Text(state.labelIds[0]));
+    SetItemText(IDC_LABEL_2, Text(state.labelIds[1]));
+    SetItemText(IDC_LABEL_3, Text(state.labelIds[2]));
+    EnableItem(IDC_CHOOSE_DATE, state.dateChooseEnabled);
+    EnableItem(IDC_CHOOSE_VIEW_FOLDER, state.folderEnabled);
+    EnableItem(IDC_VIEW_FOLDER, state.folderEnabled);
+}
+
+void CViewerDlg::ShowDetails(std::int32_t id) {
+    const MovieRecord record = catalogue_.Find(id);
+    if (record.localPath.empty() || record.isFolder) return;
+    PreviewMovie(record.localPath);
+    const DetailTexts texts = DetailsFor(record, CurrentSource(), Text(IDS_BYTES_UNIT));
+    SetItemText(IDC_DETAIL_1, texts.field1005);
+    SetItemText(IDC_DETAIL_2, texts.field1009);
+    SetItemText(IDC_DETAIL_3, texts.field1008);
+    SetItemText(IDC_DETAIL_4, texts.field1010);
+}
+
+void CViewerDlg::PreviewMovie(const std::string& path) {
+    flash_.SetMovie(path);
+}
+
+void CViewerDlg::OnSiteChange() {
+    if (closing_) return;
+    const int index = siteCombo_.Selection();
+    if (index != CB_ERR) {
+        siteFilter_ = siteCombo_.Text(index);
+        WriteStringSetting(HKEY_CURRENT_USER, kSettingsKey, kSiteFilterValue, siteFilter_);
+    }
+    FillMovieList(CurrentSource());
+    UpdateControls();
+}
+
+void CViewerDlg::OnDateChange() {
+    if (closing_) return;
+    const int index = dateCombo_.Selection();
+    if (index != CB_ERR)
+        WriteStringSetting(HKEY_CURRENT_USER, kSettingsKey, kDateFilterValue,
+                           dateCombo_.Text(index));
+    FillMovieList(CurrentSource());
+    UpdateControls();
+}
+
+std::optional<base::Time64> CViewerDlg::AskExactDate(base::Time64 date) {
+    CExactDlg dialog(Instance(), date);
+    if (dialog.DoModal(window_) != IDOK) return std::nullopt;
+    return dialog.Date();
+}
+
+std::optional<std::pair<base::Time64, base::Time64>> CViewerDlg::AskTimeRange(base::Time64 start,
+                                                                              base::Time64 end) {
+    CRangeDlg dialog(Instance(), start, end);
+    if (dialog.DoModal(window_) != IDOK) return std::nullopt;
+    return std::make_pair(dialog.Start(), dialog.End());
+}
+
+void CViewerDlg::OnChooseDate() {
+    const int index = dateCombo_.Selection();
+    if (index == CB_ERR) return;
+    const int kind = static_cast<int>(dateCombo_.Data(index));
+    if (kind == kExactDate) {
+        const auto date = AskExactDate(exactDate_);
+        if (!date) return;
+        exactDate_ = *date;
+        WriteDateSetting(HKEY_CURRENT_USER, kSettingsKey, kExactDateValue, exactDate_);
+    } else if (kind == kTimeRange) {
+        const auto range = AskTimeRange(startDate_, endDate_);
+        if (!range) return;
+        startDate_ = range->first;
+        endDate_ = range->second;
+        WriteDateSetting(HKEY_CURRENT_USER, kSettingsKey, kStartDateValue, startDate_);
+        WriteDateSetting(HKEY_CURRENT_USER, kSettingsKey, kEndDateValue, endDate_);
+    } else {
+        return;
+    }
+    FillMovieList(CurrentSource());
+    UpdateControls();
+}
+
+void CViewerDlg::OnItemChanged() {
+    if (closing_) return;
+    const int row = list_.NextSelected(-1);
+    if (row != -1) {
+        const LPARAM id = list_.Value(row);
+        if (id != 0) ShowDetails(static_cast<std::int32_t>(id));
+    }
+    UpdateControls();
+}
+
+void CViewerDlg::OnOK() {
+    // The close button (id 1): the default button is save, so Enter never lands here.
+    closing_ = true;
+    Close(IDOK);
+}
+
+bool CViewerDlg::OnCommand(int code, int id, HWND control) {
+    switch (id) {
+        case IDOK:
+            OnOK();
+            return true;
+        case IDCANCEL:
+            // Escape (and the system close, which has set closing already).
+            Close(IDCANCEL);
+            return true;
+        case IDC_REFRESH:
+            if (code == BN_CLICKED && !closing_) Rescan();
+            return true;
+        case IDC_SOURCE:
+            if (code == CBN_SELCHANGE && !closing_) Rescan();
+            return true;
+        case IDC_SITE_FILTER:
+            if (code == CBN_SELCHANGE) OnSiteChange();
+            return true;
+        case IDC_DATE_FILTER:
+            if (code == CBN_SELCHANGE) OnDateChange();
+            return true;
+        case IDC_CHOOSE_DATE:
+            if (code == BN_CLICKED) OnChooseDate();
+            return true;
+        default:
+            return ModalDialog::OnCommand(code, id, control);
+    }
+}
+
+bool CViewerDlg::OnNotify(int id, NMHDR* header, LRESULT& result) {
+    if (id != IDC_MOVIE_LIST) return false;
+    switch (header->code) {
+        case NM_CUSTOMDRAW:
+            result = list_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+            return true;
+        case LVN_DELETEITEM:
+            win::ColorListView::OnDeleteItem(reinterpret_cast<NMLISTVIEW*>(header));
+            return true;
+        case LVN_ITEMCHANGED:
+            OnItemChanged();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CViewerDlg::PaintIcon() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window_, &ps);
+    SendMessageA(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    EndPaint(window_, &ps);
+}
+
+bool CViewerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    switch (message) {
+        case WM_PAINT:
+            if (!IsIconic(window_)) return false;
+            PaintIcon();
+            result = TRUE;
+            return true;
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<INT_PTR>(icon_);
+            return true;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) closing_ = true;
+            return false;  // the default handling goes on
+        default:
+            return false;
+    }
+}
+
+}  // namespace viewer
