@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up on a Debian 12 machine, builds the Windows programs and starts Moravel on
-# a seeded demo.
+# Sets everything up on a Debian 12 machine, builds the Windows programs, seeds a demo Wine
+# prefix (once) with sample movies in the URL cache, the cache folder, a Firefox tree and a
+# folder with subfolders, and starts Moravel on it. Without a display, Moravel runs on a
+# virtual one and a screenshot of it is saved instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
@@ -10,9 +12,39 @@ ensure_locale
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)"
 
-cat <<'MSG'
+state="$PWD/build/windows/demo-wine"
+run="cmake/wine-run.sh $state"
+echo "Seeding the demo prefix in $state/prefix"
+$run build/windows/tools/seed_demo.exe
 
-Built. Moravel's main window does not exist yet: this stage holds the settings store, the
-movie catalogue and the scan driver, which tools/test.sh exercises under Wine. Once the main
-window is built, this command seeds a demo Wine prefix with sample movies and starts Moravel.
-MSG
+moravel=$(WINEPREFIX="$state/prefix" winepath -w "$PWD/build/windows/viewer/Moravel.exe" 2>/dev/null)
+if [ -n "${DISPLAY:-}" ]; then
+  echo "Starting Moravel"
+  $run "$moravel"
+  exit 0
+fi
+
+# No display: a virtual desktop on Xvfb, and a picture of it.
+echo "No display: starting Moravel on a virtual display"
+$run explorer "/desktop=Moravel,1024x768" "$moravel" &
+launcher=$!
+shot="$PWD/build/windows/moravel-demo.png"
+for _ in $(seq 1 60); do
+  sleep 1
+  display=$(cat "$state/xvfb.display" 2>/dev/null || true)
+  [ -n "$display" ] || continue
+  if DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | grep -q '"Moravel"'; then
+    sleep 3
+    DISPLAY=":$display" import -window root "$shot"
+    break
+  fi
+done
+WINEPREFIX="$state/prefix" wineserver -k 2>/dev/null || true
+wait "$launcher" 2>/dev/null || true
+stop_wine "$state"
+if [ -f "$shot" ]; then
+  echo "Moravel ran on a virtual display; its screenshot is $shot"
+else
+  echo "Moravel's window did not appear within a minute" >&2
+  exit 1
+fi
