@@ -85,7 +85,9 @@ BOOL CViewerDlg::OnInit() {
     if (splash.Create(GetDesktopWindow())) {
         ShowWindow(splash.Window(), SW_SHOW);
         SetForegroundWindow(splash.Window());
-        UpdateWindow(splash.Window());
+        // Painted at once, children included: no message is pumped during the scan.
+        RedrawWindow(splash.Window(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
 
     // 11. The first scan.
