@@ -38,6 +38,8 @@ public:
 
     // The scan of the selected source, as refresh runs it.
     void Rescan();
+    // The list rebuilt from the catalogue through both filters, as after a deletion.
+    void RefillList() { FillMovieList(CurrentSource()); }
 
 protected:
     BOOL OnInit() override;
