@@ -15,45 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "tools/file_tree.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/file_helpers.h"
 #include "viewer/settings_store.h"
 
 namespace {
 
+using filetree::ClearUrlCache;
+using filetree::MakeFolders;
+using filetree::RemoveTree;
+using filetree::WriteFileBytes;
+
 constexpr int kRounds = 5;
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(f);
-}
-
-void MakeFolders(const std::string& path) {
-    for (std::size_t i = path.find('\\', 3);; i = path.find('\\', i + 1)) {
-        CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-        if (i == std::string::npos) break;
-    }
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
 
 std::string Movie() {
     return std::string("FWS\x0A\x40\0\0\0", 8) + std::string(56, 'm');
@@ -103,21 +77,6 @@ int WalkUrlCache() {
     } while (FindNextUrlCacheEntryA(find, entry, &size));
     FindCloseUrlCache(find);
     return entries;
-}
-
-void ClearUrlCache() {
-    std::vector<std::string> urls;
-    std::vector<std::uint64_t> buffer(4096);
-    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    DWORD size = static_cast<DWORD>(buffer.size() * 8);
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-    if (find == nullptr) return;
-    do {
-        urls.push_back(entry->lpszSourceUrlName);
-        size = static_cast<DWORD>(buffer.size() * 8);
-    } while (FindNextUrlCacheEntryA(find, entry, &size));
-    FindCloseUrlCache(find);
-    for (const std::string& url : urls) DeleteUrlCacheEntryA(url.c_str());
 }
 
 double MedianMs(const std::function<void()>& fn) {

@@ -14,12 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "tools/file_tree.h"
 #include "viewer/settings_store.h"
 #include "viewer/viewer_app.h"
 #include "viewer/viewer_dlg.h"
 #include "win/ax_host.h"
 
 namespace {
+
+using filetree::ClearUrlCache;
+using filetree::RemoveTree;
+using filetree::WriteFileBytes;
 
 constexpr int kMovies = 10000;
 constexpr int kRounds = 5;
@@ -29,52 +34,12 @@ double MedianMs(const std::function<void()>& fn) {
     for (int r = 0; r < kRounds; ++r) {
         const auto start = std::chrono::steady_clock::now();
         fn();
-        times.push_back(std::chrono::duration<double, std::milli>(
-                            std::chrono::steady_clock::now() - start)
-                            .count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(f);
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-void ClearUrlCache() {
-    std::vector<std::string> urls;
-    std::vector<std::uint64_t> buffer(4096);
-    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    DWORD size = static_cast<DWORD>(buffer.size() * 8);
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-    if (find == nullptr) return;
-    do {
-        urls.push_back(entry->lpszSourceUrlName);
-        size = static_cast<DWORD>(buffer.size() * 8);
-    } while (FindNextUrlCacheEntryA(find, entry, &size));
-    FindCloseUrlCache(find);
-    for (const std::string& url : urls) DeleteUrlCacheEntryA(url.c_str());
 }
 
 void Set(const char* name, const std::string& value) {
@@ -102,8 +67,8 @@ void BenchListRefill(const std::string& root) {
     std::vector<std::string> names;
     for (const auto& record : dialog.Catalogue()) names.push_back(record.name);
     HWND bare = CreateWindowExA(0, WC_LISTVIEWA, "",
-                                WS_CHILD | LVS_REPORT | LVS_SORTASCENDING | LVS_NOCOLUMNHEADER,
-                                0, 0, 250, 320, dialog.Window(), nullptr, nullptr, nullptr);
+                                WS_CHILD | LVS_REPORT | LVS_SORTASCENDING | LVS_NOCOLUMNHEADER, 0,
+                                0, 250, 320, dialog.Window(), nullptr, nullptr, nullptr);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
     column.cx = 230;
@@ -118,9 +83,10 @@ void BenchListRefill(const std::string& root) {
             SendMessageA(bare, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
     });
-    std::printf("list refill, %d rows: FillMovieList %8.1f ms  bare sorted list %8.1f ms  "
-                "ratio %5.2f\n",
-                rows, refill, floor, refill / floor);
+    std::printf(
+        "list refill, %d rows: FillMovieList %8.1f ms  bare sorted list %8.1f ms  "
+        "ratio %5.2f\n",
+        rows, refill, floor, refill / floor);
     RemoveTree(tree);
 }
 
@@ -134,8 +100,8 @@ void BenchStartUp(const std::string& moravel, const std::string& root) {
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
         std::string line = "\"" + moravel + "\"";
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &si, &pi))
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
             return;
         HWND main = nullptr;
         for (int i = 0; i < 20000 && main == nullptr; ++i) {
@@ -148,8 +114,9 @@ void BenchStartUp(const std::string& moravel, const std::string& root) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     });
-    std::printf("start-up of Moravel.exe to a visible window, empty cache: %8.1f ms (median of %d)\n",
-                ms, kRounds);
+    std::printf(
+        "start-up of Moravel.exe to a visible window, empty cache: %8.1f ms (median of %d)\n", ms,
+        kRounds);
 }
 
 }  // namespace

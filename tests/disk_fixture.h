@@ -9,48 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "base/ansi_text.h"
+#include "tools/file_tree.h"
 
 namespace disk {
 
 inline void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
+    filetree::RemoveTree(folder);
 }
-
-// Creates every missing folder of path.
 inline void MakeFolders(const std::string& path) {
-    for (std::size_t i = base::FindChar(path, '\\', 3);; i = base::FindChar(path, '\\', i + 1)) {
-        CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-        if (i == std::string::npos) break;
-    }
+    filetree::MakeFolders(path);
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    const std::size_t slash = base::FindLastChar(path, '\\');
-    MakeFolders(path.substr(0, slash));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(written, bytes.size());
+    ASSERT_TRUE(filetree::WriteFileBytes(path, bytes)) << path;
 }
 
 // A small uncompressed or compressed movie header followed by padding up to size bytes: all

@@ -14,24 +14,11 @@
 
 namespace urlcache {
 
-// Every entry of the content cache, with its type bits.
 inline std::map<std::string, DWORD> Entries() {
-    std::map<std::string, DWORD> entries;
-    std::vector<std::uint64_t> buffer(8192);
-    DWORD size = static_cast<DWORD>(buffer.size() * 8);
-    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-    if (find == nullptr) return entries;
-    do {
-        entries[entry->lpszSourceUrlName] = entry->CacheEntryType;
-        size = static_cast<DWORD>(buffer.size() * 8);
-    } while (FindNextUrlCacheEntryA(find, entry, &size));
-    FindCloseUrlCache(find);
-    return entries;
+    return filetree::UrlCacheEntries();
 }
-
 inline void Clear() {
-    for (const auto& [url, type] : Entries()) DeleteUrlCacheEntryA(url.c_str());
+    filetree::ClearUrlCache();
 }
 
 // A committed entry whose local file holds content; rename gives the local file another name

@@ -28,9 +28,13 @@
 #include <utility>
 #include <vector>
 
+#include "tools/file_tree.h"
 #include "tools/swf_writer.h"
 
 namespace {
+
+using filetree::MakeFolders;
+using filetree::RemoveTree;
 
 constexpr char kSettingsKey[] = "Software\\Veltrano\\Moravel";
 constexpr char kMarkerValue[] = "DemoSeeded";
@@ -159,38 +163,6 @@ bool SetTimes(const std::string& path, const FILETIME& when) {
     const bool ok = SetFileTime(file, &when, &when, &when) != FALSE;
     CloseHandle(file);
     return ok;
-}
-
-// Creates every missing folder of an absolute path; a trail byte '\' is no separator.
-bool MakeFolders(const std::string& path) {
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\' && i > 2) CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 bool SetString(const char* name, const std::string& value) {
