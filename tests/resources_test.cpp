@@ -57,6 +57,10 @@ TEST(Resources, EveryViewerStringReadsBackExactly) {
         {148, "任意时刻"},
         {150, "选择包含 flash 影片的文件夹:"},
         {153, "文件:"},
+        {200, "您确定吗？"},
+        {201, "无法保存 flash 影片:\r\n"},
+        {202, "请选择保存 flash 影片的文件夹:"},
+        {203, "Flash 影片 (*.swf)|*.swf|所有文件 (*.*)|*.*|"},
     };
     for (const Entry& e : entries) EXPECT_EQ(LoadAnsi(e.id), Ansi(e.utf8)) << e.id;
     // The leading blank of the unit text survives the compiler.

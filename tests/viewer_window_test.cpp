@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/dialog_driver.h"
 #include "tests/disk_fixture.h"
 #include "tests/url_cache_fixture.h"
 #include "viewer/discovery/file_helpers.h"
@@ -25,11 +26,25 @@ namespace {
 class TestViewerDlg : public viewer::CViewerDlg {
 public:
     using CViewerDlg::CViewerDlg;
+    bool confirmAnswer = false;
+    int confirmations = 0;
+    std::string folderAnswer;
+    int folderQuestions = 0;
     std::optional<base::Time64> exactAnswer;
     std::optional<std::pair<base::Time64, base::Time64>> rangeAnswer;
     int asked = 0;
 
+    bool realConfirmation = false;  // the real message box asks
+
 protected:
+    bool ConfirmDelete() override {
+        ++confirmations;
+        return realConfirmation ? CViewerDlg::ConfirmDelete() : confirmAnswer;
+    }
+    std::string AskViewFolder() override {
+        ++folderQuestions;
+        return folderAnswer;
+    }
     std::optional<base::Time64> AskExactDate(base::Time64) override {
         ++asked;
         return exactAnswer;
@@ -107,6 +122,21 @@ protected:
         SendMessageA(Item(id), CB_SETCURSEL, index, 0);
         SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(Item(id)));
+    }
+    void DoubleClickRow(int row) {
+        SelectOnly({row});
+        NMITEMACTIVATE activate{};
+        activate.hdr.hwndFrom = Item(IDC_MOVIE_LIST);
+        activate.hdr.idFrom = IDC_MOVIE_LIST;
+        activate.hdr.code = NM_DBLCLK;
+        activate.iItem = row;
+        SendMessageA(dialog_->Window(), WM_NOTIFY, IDC_MOVIE_LIST,
+                     reinterpret_cast<LPARAM>(&activate));
+    }
+    int RowOf(const std::string& text) const {
+        const std::vector<std::string> rows = Rows();
+        const auto it = std::find(rows.begin(), rows.end(), text);
+        return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
     }
     void Click(int id) {
         SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -367,6 +397,133 @@ TEST_F(ViewerWindow, EscapeEndsWithoutClosing) {
     SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(dialog_->Ended());
     EXPECT_FALSE(dialog_->Closing());
+}
+
+// --- acting on movies -----------------------------------------------------------------
+
+TEST_F(ViewerWindow, DeleteActsOnlyAfterYes) {
+    SeedIeCache();
+    Open();
+    ASSERT_EQ(Rows()[0], "ball");
+    std::string ballFile;
+    for (const auto& r : dialog_->Catalogue())
+        if (r.name == "ball") ballFile = r.localPath;
+    ASSERT_FALSE(ballFile.empty());
+    Click(IDC_DELETE);  // answered No
+    EXPECT_EQ(dialog_->confirmations, 1);
+    EXPECT_EQ(Rows().size(), 4u);
+    EXPECT_NE(GetFileAttributesA(ballFile.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    dialog_->confirmAnswer = true;
+    SelectOnly({0});
+    Click(IDC_DELETE);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"intro", "loose", "zebra"}));
+    EXPECT_EQ(urlcache::Entries().count("http://toys.example.net/ball.swf"), 0u);
+    EXPECT_EQ(GetFileAttributesA(ballFile.c_str()), INVALID_FILE_ATTRIBUTES);
+    // The first remaining row is selected and shown.
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), "http://www.games.example.com/intro.swf");
+
+    // A movie found only on disk loses its file; the index keeps its entries.
+    SelectOnly({RowOf("loose")});
+    Click(IDC_DELETE);
+    EXPECT_EQ(GetFileAttributesA(Path("ie\\loose.swf").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(urlcache::Entries().size(), 2u);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"intro", "zebra"}));
+}
+
+TEST_F(ViewerWindow, DoubleClickNavigatesTheFolderSource) {
+    disk::MakeFolders(Path("movies\\Old"));
+    disk::WriteBytes(Path("movies\\Old\\old.swf"), disk::Movie());
+    disk::WriteBytes(Path("movies\\new.swf"), disk::Movie());
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 136);
+    SetSetting("CurrViewFolder", Path("movies") + "\\");  // stored with a trailing backslash
+    Open();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "Old", "new"}));
+    DoubleClickRow(RowOf("Old"));
+    EXPECT_EQ(dialog_->ViewFolder(), Path("movies\\Old"));
+    EXPECT_EQ(Stored("CurrViewFolder"), Path("movies\\Old"));
+    EXPECT_EQ(ItemText(IDC_VIEW_FOLDER), Path("movies\\Old"));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "old"}));
+    DoubleClickRow(RowOf(".."));
+    EXPECT_EQ(dialog_->ViewFolder(), Path("movies"));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "Old", "new"}));
+
+    // A folder that vanished since the scan is entered all the same.
+    disk::RemoveTree(Path("movies\\Old"));
+    DoubleClickRow(RowOf("Old"));
+    EXPECT_EQ(dialog_->ViewFolder(), Path("movies\\Old"));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{".."}));
+
+    // Deleting a folder entry drops its row and record, not the folder.
+    DoubleClickRow(RowOf(".."));
+    dialog_->confirmAnswer = true;
+    disk::MakeFolders(Path("movies\\Keep"));
+    Click(IDC_REFRESH);
+    SelectOnly({RowOf("Keep")});
+    Click(IDC_DELETE);
+    EXPECT_EQ(RowOf("Keep"), -1);
+    EXPECT_NE(GetFileAttributesA(Path("movies\\Keep").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ViewerWindow, FolderButtonRescansWhetherOrNotAFolderWasPicked) {
+    disk::WriteBytes(Path("first\\a.swf"), disk::Movie());
+    disk::WriteBytes(Path("second\\b.swf"), disk::Movie());
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 136);
+    SetSetting("CurrViewFolder", Path("first"));
+    Open();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "a"}));
+    disk::WriteBytes(Path("first\\c.swf"), disk::Movie());
+    Click(IDC_CHOOSE_VIEW_FOLDER);  // cancelled: same folder, scanned again
+    EXPECT_EQ(dialog_->folderQuestions, 1);
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(Stored("CurrViewFolder"), Path("first"));
+    dialog_->folderAnswer = Path("second");
+    Click(IDC_CHOOSE_VIEW_FOLDER);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "b"}));
+    EXPECT_EQ(Stored("CurrViewFolder"), Path("second"));
+    EXPECT_EQ(ItemText(IDC_VIEW_FOLDER), Path("second"));
+}
+
+TEST_F(ViewerWindow, SaveAllSavesEveryMovieWhateverTheFilterShows) {
+    SeedIeCache();
+    disk::MakeFolders(Path("target"));
+    SetSetting("SavePath", Path("target"));
+    Open();
+    Pick(IDC_SITE_FILTER, "toys.example.net");
+    ASSERT_EQ(Rows(), (std::vector<std::string>{"ball"}));
+    Click(IDC_SAVE_ALL);
+    for (const char* name : {"ball.swf", "intro.swf", "zebra.swf", "loose.swf"})
+        EXPECT_NE(GetFileAttributesA(Path(std::string("target\\") + name).c_str()),
+                  INVALID_FILE_ATTRIBUTES)
+            << name;
+    // Save puts the selected movie beside them under the next free name.
+    Click(IDC_SAVE);
+    EXPECT_NE(GetFileAttributesA(Path("target\\ball01.swf").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ViewerWindow, TheRealQuestionBoxDecidesTheDeletion) {
+    SeedIeCache();
+    Open();
+    dialog_->realConfirmation = true;
+    SelectOnly({0});
+    // 您确定吗？ in code page 936, in a box captioned Moravel with Yes and No.
+    for (int answer : {IDNO, IDYES}) {
+        std::string question;
+        std::thread user = guidriver::User([&] {
+            HWND box = guidriver::WaitForDialog(
+                [](HWND w) { return guidriver::Text(w) == "Moravel" && GetDlgItem(w, IDYES); });
+            if (!box) return false;
+            question = guidriver::Text(GetDlgItem(box, 0xFFFF));
+            guidriver::Press(box, answer);
+            return true;
+        });
+        Click(IDC_DELETE);
+        user.join();
+        EXPECT_EQ(question, Res(IDS_CONFIRM_DELETE));
+        EXPECT_EQ(Rows().size(), answer == IDYES ? 3u : 4u);
+    }
+    EXPECT_EQ(Res(IDS_CONFIRM_DELETE), "\xC4\xFA\xC8\xB7\xB6\xA8\xC2\xF0\xA3\xBF");
 }
 
 }  // namespace

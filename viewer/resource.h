@@ -20,6 +20,11 @@
 #define IDS_DATE_ANY 148
 #define IDS_BROWSE_VIEW_FOLDER 150
 #define IDS_LABEL_FILE 153
+// Message and dialog texts
+#define IDS_CONFIRM_DELETE 200
+#define IDS_SAVE_FAILED 201
+#define IDS_CHOOSE_TARGET_TITLE 202
+#define IDS_SAVE_FILTER 203
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

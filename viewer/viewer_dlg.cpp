@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "viewer/discovery/file_helpers.h"
+#include "viewer/discovery/folder_navigation.h"
 #include "viewer/presentation/controls_state.h"
 #include "viewer/presentation/date_dialogs.h"
 #include "viewer/presentation/date_filter.h"
@@ -313,6 +314,78 @@ void CViewerDlg::OnItemChanged() {
     UpdateControls();
 }
 
+std::vector<MovieRecord> CViewerDlg::SelectedRecords() const {
+    std::vector<MovieRecord> records;
+    for (int row = list_.NextSelected(-1); row != -1; row = list_.NextSelected(row)) {
+        MovieRecord record = catalogue_.Find(static_cast<std::int32_t>(list_.Value(row)));
+        if (!record.localPath.empty()) records.push_back(std::move(record));
+    }
+    return records;
+}
+
+void CViewerDlg::OnSave(bool ask) {
+    SaveUi& ui = Saver();
+    ui.owner = window_;
+    SaveMovies(SelectedRecords(), ask, ui);
+}
+
+void CViewerDlg::OnView() {
+    if (closing_) return;
+    const int row = list_.NextSelected(-1);
+    if (row == -1 || list_.Value(row) == 0) return;
+    OpenExternally(catalogue_.Find(static_cast<std::int32_t>(list_.Value(row))).localPath);
+}
+
+bool CViewerDlg::ConfirmDelete() {
+    return MessageBoxA(window_, Text(IDS_CONFIRM_DELETE).c_str(), "Moravel",
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CViewerDlg::OnDelete() {
+    if (!ConfirmDelete()) return;
+    for (int row = list_.NextSelected(-1); row != -1; row = list_.NextSelected(row)) {
+        const LPARAM value = list_.Value(row);
+        if (value == 0) continue;
+        const MovieRecord record = catalogue_.Find(static_cast<std::int32_t>(value));
+        DeleteMovieFiles(record);
+        catalogue_.Remove(static_cast<std::int32_t>(value));
+    }
+    list_.DeleteSelected();
+    FillMovieList(CurrentSource());
+}
+
+std::string CViewerDlg::AskViewFolder() {
+    return BrowseForFolder(Text(IDS_BROWSE_VIEW_FOLDER), "");
+}
+
+void CViewerDlg::OnChooseViewFolder() {
+    const std::string folder = AskViewFolder();
+    if (!folder.empty()) {
+        viewFolder_ = folder;
+        WriteStringSetting(HKEY_CURRENT_USER, kSettingsKey, kViewFolderValue, viewFolder_);
+        SetItemText(IDC_VIEW_FOLDER, viewFolder_);
+    }
+    Rescan();  // whether or not a folder was picked
+}
+
+void CViewerDlg::OnOpenEntry() {
+    if (closing_) return;
+    const int row = list_.NextSelected(-1);
+    if (row == -1) return;
+    const MovieRecord record = catalogue_.Find(static_cast<std::int32_t>(list_.Value(row)));
+    if (record.localPath.empty()) return;
+    if (record.isFolder) {
+        // A vanished folder is entered all the same: its scan shows the parent entry only.
+        viewFolder_ = FolderAfterOpening(viewFolder_, record.name);
+        WriteStringSetting(HKEY_CURRENT_USER, kSettingsKey, kViewFolderValue, viewFolder_);
+        SetItemText(IDC_VIEW_FOLDER, viewFolder_);
+        Rescan();
+        return;
+    }
+    if (record.localPath.size() < 4) return;
+    OpenExternally(record.localPath);
+}
+
 void CViewerDlg::OnOK() {
     // The close button (id 1): the default button is save, so Enter never lands here.
     closing_ = true;
@@ -343,6 +416,33 @@ bool CViewerDlg::OnCommand(int code, int id, HWND control) {
         case IDC_CHOOSE_DATE:
             if (code == BN_CLICKED) OnChooseDate();
             return true;
+        case IDC_SAVE:
+            if (code == BN_CLICKED) OnSave(false);
+            return true;
+        case IDC_SAVE_AS:
+            if (code == BN_CLICKED) OnSave(true);
+            return true;
+        case IDC_SAVE_ALL:
+            if (code == BN_CLICKED) {
+                Saver().owner = window_;
+                SaveCatalogue(catalogue_, Saver());
+            }
+            return true;
+        case IDC_CHOOSE_TARGET:
+            if (code == BN_CLICKED) ChooseTargetFolder();
+            return true;
+        case IDC_OPEN_TARGET:
+            if (code == BN_CLICKED) OpenTargetFolder();
+            return true;
+        case IDC_VIEW:
+            if (code == BN_CLICKED) OnView();
+            return true;
+        case IDC_DELETE:
+            if (code == BN_CLICKED) OnDelete();
+            return true;
+        case IDC_CHOOSE_VIEW_FOLDER:
+            if (code == BN_CLICKED) OnChooseViewFolder();
+            return true;
         default:
             return ModalDialog::OnCommand(code, id, control);
     }
@@ -359,6 +459,9 @@ bool CViewerDlg::OnNotify(int id, NMHDR* header, LRESULT& result) {
             return true;
         case LVN_ITEMCHANGED:
             OnItemChanged();
+            return true;
+        case NM_DBLCLK:
+            OnOpenEntry();
             return true;
         default:
             return false;

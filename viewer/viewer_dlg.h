@@ -7,8 +7,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/local_time.h"
+#include "viewer/actions/movie_actions.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/movie_catalogue.h"
 #include "viewer/discovery/run_scan.h"
@@ -48,6 +50,11 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnOK() override;
 
+    // What the user is asked; tests replace these.
+    virtual bool ConfirmDelete();
+    virtual std::string AskViewFolder();
+    virtual SaveUi& Saver() { return saveUi_; }
+
     // The date dialogs, run modally; tests replace them.
     virtual std::optional<base::Time64> AskExactDate(base::Time64 date);
     virtual std::optional<std::pair<base::Time64, base::Time64>> AskTimeRange(base::Time64 start,
@@ -75,6 +82,13 @@ private:
     void OnChooseDate();
     void OnItemChanged();
     void PaintIcon();
+    // The records of the selected rows, in row order; rows without a record are left out.
+    std::vector<MovieRecord> SelectedRecords() const;
+    void OnSave(bool ask);
+    void OnView();
+    void OnDelete();
+    void OnChooseViewFolder();
+    void OnOpenEntry();
 
     std::string commandLineSite_;
     MovieCatalogue catalogue_;
@@ -94,6 +108,7 @@ private:
     win::ComboBox siteCombo_;
     win::ComboBox sourceCombo_;
     win::ComboBox dateCombo_;
+    SaveUi saveUi_;
 };
 
 }  // namespace viewer

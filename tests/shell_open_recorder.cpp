@@ -1,0 +1,28 @@
+// Stands in for the program the shell starts for .swf files in the movie action tests:
+//   shell_open_recorder LOG FILE
+// appends one line "FILE<tab>first bytes of FILE" to LOG, so a test learns both which path the
+// shell handed over and what that file held at that moment (the external-view copy is
+// overwritten by the next view).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    std::string line = argv[2];
+    line += '\t';
+    if (FILE* file = std::fopen(argv[2], "rb")) {
+        char bytes[64];
+        const std::size_t n = std::fread(bytes, 1, sizeof bytes, file);
+        std::fclose(file);
+        line.append(bytes, n);
+    }
+    line += '\n';
+    // One write per line, so a reader never sees half a line for long.
+    FILE* log = std::fopen(argv[1], "ab");
+    if (log == nullptr) return 1;
+    std::fwrite(line.data(), 1, line.size(), log);
+    std::fclose(log);
+    return 0;
+}
