@@ -14,6 +14,7 @@
 #include "tests/disk_fixture.h"
 #include "tests/url_cache_fixture.h"
 #include "viewer/discovery/file_helpers.h"
+#include "viewer/presentation/date_dialogs.h"
 #include "viewer/resource.h"
 #include "viewer/settings_store.h"
 #include "viewer/viewer_app.h"
@@ -524,6 +525,72 @@ TEST_F(ViewerWindow, TheRealQuestionBoxDecidesTheDeletion) {
         EXPECT_EQ(Rows().size(), answer == IDYES ? 3u : 4u);
     }
     EXPECT_EQ(Res(IDS_CONFIRM_DELETE), "\xC4\xFA\xC8\xB7\xB6\xA8\xC2\xF0\xA3\xBF");
+}
+
+// --- the date dialogs themselves ----------------------------------------------------------
+
+// A calendar's selection set the way a click sets it: the selection, then the notification.
+void PickDay(HWND dialog, int id, WORD year, WORD month, WORD day) {
+    SYSTEMTIME st{};
+    st.wYear = year;
+    st.wMonth = month;
+    st.wDay = day;
+    const HWND calendar = GetDlgItem(dialog, id);
+    MonthCal_SetCurSel(calendar, &st);
+    NMSELCHANGE change{};
+    change.nmhdr.hwndFrom = calendar;
+    change.nmhdr.idFrom = id;
+    change.nmhdr.code = MCN_SELCHANGE;
+    change.stSelStart = st;
+    change.stSelEnd = st;
+    SendMessageA(dialog, WM_NOTIFY, id, reinterpret_cast<LPARAM>(&change));
+}
+
+TEST_F(ViewerWindow, RangeDialogAllowsOkOnlyForAnEndOnOrAfterTheStart) {
+    const base::Time64 start = *base::ComposeLocal({2026, 3, 3, 15, 30, 0});
+    const base::Time64 end = *base::ComposeLocal({2026, 3, 5, 9, 0, 0});
+    viewer::CRangeDlg range(GetModuleHandleA(nullptr), start, end);
+    ASSERT_TRUE(range.CreateForTest(nullptr));
+    // Opening reads both calendars back as local midnights.
+    EXPECT_EQ(range.Start(), base::ComposeLocal({2026, 3, 3, 0, 0, 0}));
+    EXPECT_EQ(range.End(), base::ComposeLocal({2026, 3, 5, 0, 0, 0}));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(range.Window(), IDOK)));
+
+    PickDay(range.Window(), IDC_RANGE_END, 2026, 3, 2);  // the end before the start
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(range.Window(), IDOK)));
+    PickDay(range.Window(), IDC_RANGE_START, 2026, 3, 2);  // the same day
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(range.Window(), IDOK)));
+    PickDay(range.Window(), IDC_RANGE_START, 2026, 3, 9);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(range.Window(), IDOK)));
+    PickDay(range.Window(), IDC_RANGE_END, 2026, 4, 1);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(range.Window(), IDOK)));
+
+    SendMessageA(range.Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(range.Ended());
+    EXPECT_EQ(range.Result(), IDOK);
+    EXPECT_EQ(range.Start(), base::ComposeLocal({2026, 3, 9, 0, 0, 0}));
+    EXPECT_EQ(range.End(), base::ComposeLocal({2026, 4, 1, 0, 0, 0}));
+}
+
+TEST_F(ViewerWindow, ExactDialogReadsItsCalendarOnOkOnly) {
+    const base::Time64 date = *base::ComposeLocal({2026, 7, 14, 18, 45, 0});
+    viewer::CExactDlg exact(GetModuleHandleA(nullptr), date);
+    ASSERT_TRUE(exact.CreateForTest(nullptr));
+    SYSTEMTIME shown{};
+    MonthCal_GetCurSel(GetDlgItem(exact.Window(), IDC_EXACT_CALENDAR), &shown);
+    EXPECT_EQ(shown.wDay, 14);
+    EXPECT_EQ(exact.Date(), date);  // nothing read before OK
+    PickDay(exact.Window(), IDC_EXACT_CALENDAR, 2025, 12, 31);
+    EXPECT_EQ(exact.Date(), date);
+    SendMessageA(exact.Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(exact.Date(), base::ComposeLocal({2025, 12, 31, 0, 0, 0}));
+
+    viewer::CExactDlg cancelled(GetModuleHandleA(nullptr), date);
+    ASSERT_TRUE(cancelled.CreateForTest(nullptr));
+    PickDay(cancelled.Window(), IDC_EXACT_CALENDAR, 2025, 1, 1);
+    SendMessageA(cancelled.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(cancelled.Result(), IDCANCEL);
+    EXPECT_EQ(cancelled.Date(), date);
 }
 
 }  // namespace
