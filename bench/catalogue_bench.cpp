@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "bench/median.h"
 #include "base/ansi_text.h"
 #include "viewer/discovery/movie_catalogue.h"
 
@@ -27,19 +28,6 @@ std::vector<std::string> MakePaths(const char* stem) {
     return paths;
 }
 
-template <typename Fn>
-double MedianMs(Fn&& fn) {
-    std::vector<double> times;
-    for (int r = 0; r < kRounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        fn();
-        const auto stop = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -49,7 +37,7 @@ int main() {
     for (int i = 1; i < kMovies; i += 2) queries[i] = absent[i];
 
     std::size_t sink = 0;
-    const double catalogueMs = MedianMs([&] {
+    const double catalogueMs = MedianMs(kRounds, [&] {
         viewer::MovieCatalogue catalogue;
         viewer::MovieRecord record;
         for (int i = 0; i < kMovies; ++i) {
@@ -59,7 +47,7 @@ int main() {
         }
         for (const std::string& q : queries) sink += catalogue.ContainsPath(q) ? 1 : 0;
     });
-    const double baselineMs = MedianMs([&] {
+    const double baselineMs = MedianMs(kRounds, [&] {
         std::unordered_set<std::string> folded;
         for (int i = 0; i < kMovies; ++i) folded.insert(base::ToLowerAnsi(stored[i]));
         for (const std::string& q : queries) sink += folded.count(base::ToLowerAnsi(q));

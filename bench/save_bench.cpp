@@ -11,32 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "tools/file_tree.h"
 #include "viewer/actions/movie_actions.h"
 #include "viewer/actions/save_names.h"
 #include "viewer/settings_store.h"
 
 namespace {
 
+using filetree::RemoveTree;
+
 constexpr int kRounds = 3;
 constexpr std::size_t kMovieBytes = 100 * 1024;
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

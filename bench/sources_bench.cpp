@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
 #include "tools/file_tree.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/file_helpers.h"
@@ -79,19 +80,6 @@ int WalkUrlCache() {
     return entries;
 }
 
-double MedianMs(const std::function<void()>& fn) {
-    std::vector<double> times;
-    for (int r = 0; r < kRounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        fn();
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 void Report(const char* what, int scale, std::size_t found, double scanMs, double floorMs) {
     std::printf("%-16s x%d  found %6zu  scan %9.1f ms  floor %9.1f ms  ratio %5.2f\n", what, scale,
                 found, scanMs, floorMs, scanMs / floorMs);
@@ -122,13 +110,13 @@ void BenchFirefox(const std::string& root, int scale) {
     }
     SetSetting(viewer::kFirefoxProfileFolderValue, trees[0]);
     std::size_t found = 0;
-    const double scan = MedianMs([&] {
+    const double scan = MedianMs(kRounds, [&] {
         viewer::MovieCatalogue catalogue;
         std::int32_t counter = 0;
         viewer::ScanFirefoxCache(catalogue, counter);
         found = catalogue.Count();
     });
-    const double floor = MedianMs([&] {
+    const double floor = MedianMs(kRounds, [&] {
         ReadTree(trees[0]);
         ReadTree(trees[1]);
     });
@@ -157,13 +145,13 @@ void BenchIeCache(const std::string& root, int scale) {
     SetSetting(viewer::kIeCacheFolderValue, "");
 
     std::size_t found = 0;
-    const double scan = MedianMs([&] {
+    const double scan = MedianMs(kRounds, [&] {
         viewer::MovieCatalogue catalogue;
         std::int32_t counter = 0;
         viewer::ScanIeCacheIndex(catalogue, counter);
         found = catalogue.Count();
     });
-    const double floor = MedianMs([&] {
+    const double floor = MedianMs(kRounds, [&] {
         WalkUrlCache();
         ReadTree(cache);
     });
@@ -186,13 +174,13 @@ void BenchCustomFolder(const std::string& root, int scale) {
                        movie ? Movie() : Other());
     }
     std::size_t found = 0;
-    const double scan = MedianMs([&] {
+    const double scan = MedianMs(kRounds, [&] {
         viewer::MovieCatalogue catalogue;
         std::int32_t counter = 0;
         viewer::ScanCustomFolder(folder, catalogue, counter);
         found = catalogue.Count();
     });
-    const double floor = MedianMs([&] { ReadTree(folder); });
+    const double floor = MedianMs(kRounds, [&] { ReadTree(folder); });
     Report("custom folder", scale, found, scan, floor);
     RemoveTree(folder);
 }

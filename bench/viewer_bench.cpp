@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
 #include "tools/file_tree.h"
 #include "viewer/settings_store.h"
 #include "viewer/viewer_app.h"
@@ -28,19 +29,6 @@ using filetree::WriteFileBytes;
 
 constexpr int kMovies = 10000;
 constexpr int kRounds = 5;
-
-double MedianMs(const std::function<void()>& fn) {
-    std::vector<double> times;
-    for (int r = 0; r < kRounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        fn();
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void Set(const char* name, const std::string& value) {
     viewer::WriteStringSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, name, value);
@@ -60,7 +48,7 @@ void BenchListRefill(const std::string& root) {
         std::printf("the main window could not be made\n");
         return;
     }
-    const double refill = MedianMs([&] { dialog.RefillList(); });
+    const double refill = MedianMs(kRounds, [&] { dialog.RefillList(); });
     const int rows = ListView_GetItemCount(GetDlgItem(dialog.Window(), 1000));
 
     // The floor: the same texts into a bare sorted report list of the same size.
@@ -73,7 +61,7 @@ void BenchListRefill(const std::string& root) {
     column.mask = LVCF_WIDTH;
     column.cx = 230;
     SendMessageA(bare, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    const double floor = MedianMs([&] {
+    const double floor = MedianMs(kRounds, [&] {
         ListView_DeleteAllItems(bare);
         for (const std::string& name : names) {
             LVITEMA item{};
@@ -95,7 +83,7 @@ void BenchStartUp(const std::string& moravel, const std::string& root) {
     CreateDirectoryA((root + "\\empty").c_str(), nullptr);
     Set(viewer::kIeCacheFolderValue, root + "\\empty");
     viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, viewer::kSourceValue, 135);
-    const double ms = MedianMs([&] {
+    const double ms = MedianMs(kRounds, [&] {
         STARTUPINFOA si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};

@@ -13,6 +13,7 @@
 #include "win/com_ptr.h"
 #include "win/shockwave_flash.h"
 #include "win/unique_handle.h"
+#include "win/window_class.h"
 
 namespace flash {
 namespace {
@@ -231,15 +232,7 @@ LRESULT CALLBACK StageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 bool RegisterStageClass() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), kStageClass, &wc)) return true;
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = StageProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kStageClass;
-    return RegisterClassExA(&wc) != 0;
+    return win::RegisterWindowClassOnce(kStageClass, StageProc);
 }
 
 HRESULT FlashControl::Activate(IOleClientSite* site, HWND parent, LPCRECT pos) {

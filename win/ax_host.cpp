@@ -11,6 +11,7 @@
 
 #include "win/ansi_wide.h"
 #include "win/com_ptr.h"
+#include "win/window_class.h"
 
 namespace win {
 namespace {
@@ -229,15 +230,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 bool RegisterAxHostClass() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), kAxHostClass, &wc)) return true;
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kAxHostClass;
-    return RegisterClassExA(&wc) != 0;
+    return RegisterWindowClassOnce(kAxHostClass, HostProc);
 }
 
 void RegisterBuiltInControl(const CLSID& clsid, BuiltInControlFactory factory) {
