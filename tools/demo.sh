@@ -17,7 +17,7 @@ run="cmake/wine-run.sh $state"
 echo "Seeding the demo prefix in $state/prefix"
 $run build/windows/tools/seed_demo.exe
 
-moravel=$(WINEPREFIX="$state/prefix" winepath -w "$PWD/build/windows/viewer/Moravel.exe" 2>/dev/null)
+moravel=$(WINEPREFIX="$state/prefix" winepath -w "$PWD/build/windows/bin/Moravel.exe" 2>/dev/null)
 if [ -n "${DISPLAY:-}" ]; then
   echo "Starting Moravel"
   $run "$moravel"
