@@ -138,7 +138,8 @@ TEST(FrameText, PromptAndTooltipSplitAtTheFirstLineFeed) {
 TEST(FrameText, RecentFileMenuTextsShortenWholeFoldersAndDoubleAmpersands) {
     EXPECT_EQ(win::RecentFileMenuText(0, "C:\\a.swf"), "&1 C:\\a.swf");
     EXPECT_EQ(win::RecentFileMenuText(4, "C:\\R&D\\a&b.swf"), "&5 C:\\R&&D\\a&&b.swf");
-    EXPECT_EQ(win::AbbreviatePath("C:\\one\\two\\three\\movie.swf", 24), "C:\\...\\three\\movie.swf");
+    EXPECT_EQ(win::AbbreviatePath("C:\\one\\two\\three\\movie.swf", 24),
+              "C:\\...\\three\\movie.swf");
     EXPECT_EQ(win::AbbreviatePath("C:\\one\\two\\three\\movie.swf", 10), "C:\\...\\movie.swf");
     EXPECT_EQ(win::AbbreviatePath("\\\\srv\\share\\deep\\er\\m.swf", 22),
               "\\\\srv\\share\\...\\m.swf");

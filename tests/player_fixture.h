@@ -38,9 +38,9 @@ inline bool KeyExists(HKEY root, const std::string& key) {
 inline void PutRaw(HKEY root, const std::string& key, const char* name, DWORD type,
                    const void* data, DWORD size) {
     HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                              nullptr),
-              ERROR_SUCCESS)
+    ASSERT_EQ(
+        RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+        ERROR_SUCCESS)
         << key;
     EXPECT_EQ(RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
@@ -63,8 +63,7 @@ inline std::string Stored(HKEY root, const std::string& key, const char* name) {
     LONG rc = RegQueryValueExA(h, name, nullptr, &type, nullptr, &size);
     if (rc == ERROR_SUCCESS) {
         data.resize(size);
-        rc = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                              &size);
+        rc = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
     }
     RegCloseKey(h);
     if (rc != ERROR_SUCCESS) return "<missing>";
@@ -91,3 +90,18 @@ protected:
         DiskTest::TearDown();
     }
 };
+
+namespace playertest {
+
+// The expected text in the active ANSI code page, converted by the system from UTF-8.
+inline std::string Ansi(const char* utf8) {
+    const int wn = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wn), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), wn);
+    const int an = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(an), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), an, nullptr, nullptr);
+    return std::string(ansi.c_str());
+}
+
+}  // namespace playertest

@@ -17,11 +17,11 @@
 
 namespace {
 
+using player::PlayerSettings;
 using playertest::PutDword;
 using playertest::PutRaw;
 using playertest::PutText;
 using playertest::Stored;
-using player::PlayerSettings;
 
 constexpr char kSection[] = "Software\\Veltrano\\Tessaly\\Settings";
 
@@ -33,7 +33,7 @@ TEST_F(PlayerSettingsTest, ValuesOfTheWrongTypeOrLengthReadAsTheDefault) {
     EXPECT_EQ(settings.GetInt("Settings", "bgColor", 0xFFFFFF), 0xFFFFFF);  // no key at all
     PutText(HKEY_CURRENT_USER, kSection, "bgColor", "FF0000");
     PutDword(HKEY_CURRENT_USER, kSection, "ScaleMode", 3);
-    PutRaw(HKEY_CURRENT_USER, kSection, "left", REG_DWORD, "\x05\x00", 2);     // 2 bytes
+    PutRaw(HKEY_CURRENT_USER, kSection, "left", REG_DWORD, "\x05\x00", 2);    // 2 bytes
     PutRaw(HKEY_CURRENT_USER, kSection, "top", REG_BINARY, "\x05\0\0\0", 4);  // binary
     PutRaw(HKEY_CURRENT_USER, kSection, "right", REG_DWORD, "\x01\0\0\0\0\0\0\0", 8);
     PutDword(HKEY_CURRENT_USER, kSection, "bottom", 0xFFFFFFFF);
@@ -74,10 +74,10 @@ TEST_F(PlayerSettingsTest, WritesCreateTheSectionAndStoreExactTypes) {
 TEST_F(PlayerSettingsTest, AllUsersInstallMovesEveryValueToTheMachine) {
     const std::string machineKey = "Software\\Veltrano\\Tessaly";
     // Only a non-zero REG_DWORD counts.
-    for (const auto& [type, bytes] : std::vector<std::pair<DWORD, std::string>>{
-             {REG_DWORD, std::string("\0\0\0\0", 4)},
-             {REG_SZ, std::string("1\0", 2)},
-             {REG_BINARY, std::string("\1\0\0\0", 4)}}) {
+    for (const auto& [type, bytes] :
+         std::vector<std::pair<DWORD, std::string>>{{REG_DWORD, std::string("\0\0\0\0", 4)},
+                                                    {REG_SZ, std::string("1\0", 2)},
+                                                    {REG_BINARY, std::string("\1\0\0\0", 4)}}) {
         PutRaw(HKEY_LOCAL_MACHINE, machineKey, "AllUsersInstall", type, bytes.data(),
                static_cast<DWORD>(bytes.size()));
         EXPECT_EQ(PlayerSettings().Root(), HKEY_CURRENT_USER) << type;
@@ -179,8 +179,7 @@ protected:
 TEST_F(Association, OnWritesTheTypeCommandIconAndExtensionThenOffRemovesThemAll) {
     player::RegisterAssociation(true, 1, program_);
     EXPECT_EQ(Classes("FlashMovie"), "sz:Flash \xD3\xB0\xC6\xAC");  // Flash 影片
-    EXPECT_EQ(Classes("FlashMovie\\shell\\open\\command"),
-              "sz:" + ShortPath(program_) + " \"%1\"");
+    EXPECT_EQ(Classes("FlashMovie\\shell\\open\\command"), "sz:" + ShortPath(program_) + " \"%1\"");
     EXPECT_EQ(Classes("FlashMovie\\DefaultIcon"), "sz:" + program_ + ",0");
     EXPECT_EQ(Classes(".swf"), "sz:FlashMovie");
     EXPECT_TRUE(player::IsAssociated());

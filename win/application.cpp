@@ -234,12 +234,21 @@ Application::OpenResult Application::OpenDocumentFile(const std::string& path) {
             PostMessageA(frame->Window(), kMsgRunDeferredOpens, 0, 0);
         return OpenResult::Deferred;
     }
-    struct Busy {
-        bool& flag;
-        explicit Busy(bool& f) : flag(f) { flag = true; }
-        ~Busy() { flag = false; }
-    } busy(opening_);
-    return OpenNow(path);
+    OpenResult result;
+    {
+        struct Busy {
+            bool& flag;
+            explicit Busy(bool& f) : flag(f) { flag = true; }
+            ~Busy() { flag = false; }
+        } busy(opening_);
+        result = OpenNow(path);
+    }
+    // Requests that came in meanwhile run next, from the loop (a reminder posted while this
+    // open was still running has found it busy).
+    if (!deferredOpens_.empty())
+        if (FrameWindow* frame = MainFrame(); frame && frame->Window())
+            PostMessageA(frame->Window(), kMsgRunDeferredOpens, 0, 0);
+    return result;
 }
 
 Application::OpenResult Application::OpenNow(const std::string& path) {
