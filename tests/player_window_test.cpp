@@ -270,6 +270,105 @@ void CountMouse(HWND w) {
         SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Counting)));
 }
 
+// --- the framework with a toolbar -----------------------------------------------------------
+
+// A frame with a toolbar of three buttons above the view, on the bare framework.
+class ToolbarFrame : public win::FrameWindow {
+public:
+    using FrameWindow::FrameWindow;
+    HWND toolBar = nullptr;
+
+protected:
+    bool OnCreateBars() override {
+        toolBar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                                  WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
+                                  0, 0, 0, 0, Window(), reinterpret_cast<HMENU>(0xE800),
+                                  GetModuleHandleA(nullptr), nullptr);
+        if (!toolBar) return false;
+        SendMessageA(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        TBBUTTON buttons[3] = {};
+        const int ids[3] = {131, 133, 32806};
+        for (int i = 0; i < 3; ++i) {
+            buttons[i].iBitmap = I_IMAGENONE;
+            buttons[i].idCommand = ids[i];
+            buttons[i].fsState = TBSTATE_ENABLED;
+            buttons[i].fsStyle = i == 2 ? BTNS_CHECK : BTNS_BUTTON;
+        }
+        SendMessageA(toolBar, TB_ADDBUTTONSA, 3, reinterpret_cast<LPARAM>(buttons));
+        AddTopBar(toolBar);
+        SetToolBar(toolBar, toolBar);
+        return CreateStatusBar({0}, {});
+    }
+};
+
+class ToolbarApp : public win::Application {
+public:
+    ToolbarApp() : Application(GetModuleHandleA(nullptr)) {
+        Commands().On(131, [this] { ++started; });
+        Commands().OnUpdate(131, [this] { return CommandState{canStart, false}; });
+        Commands().On(32806, [this] { replay = !replay; });
+        Commands().OnUpdate(32806, [this] { return CommandState{true, replay}; });
+    }
+    bool InitInstance() override {
+        AddDocTemplate(std::make_unique<win::DocTemplate>(
+            *this, IDR_MAINFRAME, [this] { return std::make_unique<win::Document>(*this); },
+            [this] { return std::make_unique<ToolbarFrame>(*this); },
+            [] { return std::make_unique<win::View>(); }));
+        return Template()->OpenDocumentFile(nullptr) != nullptr;
+    }
+    bool canStart = false;
+    bool replay = false;
+    int started = 0;
+};
+
+TEST(FrameToolbar, ButtonsFollowTheirCommandsAtIdleAndCarryOutOnlyEnabledOnes) {
+    ToolbarApp app;
+    ASSERT_TRUE(app.InitInstance());
+    const HWND frame = app.MainFrame()->Window();
+    const HWND toolBar = static_cast<ToolbarFrame*>(app.MainFrame())->toolBar;
+    ShowWindow(frame, SW_SHOW);
+    auto state = [&](int id) {
+        return static_cast<int>(SendMessageA(toolBar, TB_GETSTATE, id, 0)) &
+               (TBSTATE_ENABLED | TBSTATE_CHECKED);
+    };
+    auto click = [&](int id) {
+        SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(toolBar));
+        app.PumpPending();
+    };
+    app.PumpPending();
+    // 133 has no handler anywhere: disabled like 131, whose rule says no.
+    EXPECT_EQ(state(131), 0);
+    EXPECT_EQ(state(133), 0);
+    EXPECT_EQ(state(32806), TBSTATE_ENABLED);
+    click(131);
+    EXPECT_EQ(app.started, 0);
+    app.canStart = true;
+    click(32806);
+    EXPECT_EQ(state(131), TBSTATE_ENABLED);
+    EXPECT_EQ(state(32806), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    click(131);
+    EXPECT_EQ(app.started, 1);
+    // The untitled document's title, and the view laid out under the toolbar.
+    EXPECT_EQ(guidriver::Text(frame), Ansi("无标题 - Tessaly"));
+    RECT bar{}, view{};
+    GetWindowRect(toolBar, &bar);
+    GetWindowRect(app.Template()->GetView()->Window(), &view);
+    EXPECT_EQ(view.top, bar.bottom);
+    // Command 59392 shows and hides the toolbar; the view takes its place.
+    SendMessageA(frame, WM_COMMAND, 59392, 0);
+    EXPECT_FALSE(IsWindowVisible(toolBar));
+    GetWindowRect(app.Template()->GetView()->Window(), &view);
+    EXPECT_EQ(view.top, bar.top);
+    // The tooltip of a button: the second part of its command's string.
+    NMTTDISPINFOW tip{};
+    tip.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageA(toolBar, TB_GETTOOLTIPS, 0, 0));
+    tip.hdr.code = TTN_GETDISPINFOW;
+    tip.hdr.idFrom = 131;
+    SendMessageA(frame, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(win::AnsiFromWide(tip.lpszText ? tip.lpszText : L""), Ansi("转至片头"));
+}
+
 // --- the application ------------------------------------------------------------------------
 
 class TestApp : public player::CTessalyApp {
@@ -304,6 +403,10 @@ protected:
     }
     void TearDown() override {
         app_.reset();
+        // Out of the test's folder, which goes now.
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        SetCurrentDirectoryA(temp);
         PlayerTest::TearDown();
     }
 
@@ -423,6 +526,8 @@ TEST_F(TessalyWindow, FirstStartAssociatesOnceAndShowsAnUntitledPlayer) {
     ASSERT_TRUE(Start({}));
     EXPECT_TRUE(IsWindowVisible(Frame()));
     EXPECT_EQ(Title(), Ansi("无标题 - Tessaly"));
+    EXPECT_EQ(GetDlgCtrlID(Flash().Window()), 101);
+    EXPECT_EQ(guidriver::Text(Flash().Window()), "Flash player");
     EXPECT_EQ(Profile("Settings", "firstRun13"), "dword:1");
     EXPECT_FALSE(playertest::KeyExists(HKEY_CURRENT_USER, playertest::kExplorerSwfKey));
     EXPECT_EQ(Stored(HKEY_CLASSES_ROOT, "FlashMovie\\DefaultIcon", nullptr),
@@ -501,10 +606,17 @@ TEST_F(TessalyWindow, SwitchesAndSettingsDecidePauseOnClickScaleAndBackground) {
     ASSERT_EQ(app_->OpenDocumentFile(b), win::Application::OpenResult::Opened);
     EXPECT_EQ(ControlText(win::kDispidScale), "ExactFit");
 
-    // Without switches: the stored mode; pause-on-click from the setting.
+    // Without switches: the stored mode; pause-on-click from the setting; the stored
+    // recent files and the framework's standard setting are read at start-up.
     playertest::PutDword(HKEY_CURRENT_USER, "Software\\Veltrano\\Tessaly\\Settings", "clickPause",
                          7);
+    playertest::PutText(HKEY_CURRENT_USER, "Software\\Veltrano\\HalvardTessaly\\Recent File List",
+                        "File1", Path("old.swf"));
+    playertest::PutDword(HKEY_CURRENT_USER, "Software\\Veltrano\\HalvardTessaly\\Settings",
+                         "PreviewPages", 3);
     ASSERT_TRUE(Start({a}));
+    EXPECT_EQ(app_->RecentFiles().Entries(), (std::vector<std::string>{a, Path("old.swf")}));
+    EXPECT_EQ(app_->PreviewPages(), 3);
     EXPECT_EQ(ControlText(win::kDispidScale), "NoBorder");
     EXPECT_TRUE(app_->ClickPause());
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Veltrano\\Tessaly\\Settings", "ScaleMode");
@@ -519,8 +631,11 @@ TEST_F(TessalyWindow, OpensThroughTheFrameworkPathAndKeepsRecentFiles) {
     const std::string b = Movie("links\\b.swf");
     ASSERT_TRUE(Start({}));
 
-    // Quotes as the shell leaves them; the title and the recent-file list follow.
-    ASSERT_EQ(app_->OpenDocumentFile("\"" + a + "\""), win::Application::OpenResult::Opened);
+    // Quotes as the shell leaves them, a path relative to the current folder; the title and
+    // the recent-file list follow.
+    SetCurrentDirectoryA(root_.c_str());
+    ASSERT_EQ(app_->OpenDocumentFile("\"a.swf\""), win::Application::OpenResult::Opened);
+    EXPECT_EQ(Opened(), a);
     EXPECT_EQ(Title(), "a.swf - Tessaly");
     EXPECT_EQ(ControlText(win::kDispidMovie), a);
     EXPECT_TRUE(Flash().IsPlaying());
