@@ -115,11 +115,10 @@ TEST(TessalyResources, MenuAcceleratorsAndStringsAreTheSystemsOwnTexts) {
                                           {'L', 133},
                                           {'P', 134}}));
 
+    // The strings the behaviour tests below do not show already.
     const std::pair<UINT, const char*> strings[] = {
         {128, "Tessaly\n\nTessaly\nMacromedia Flash 文件 (*.swf)\n.swf\nFlashMovie\nFlash 影片"},
-        {129, "帧数: 0/0"},
         {130, "选择背景颜色\n选择背景颜色"},
-        {131, "转至片头\n转至片头"},
         {132, "倒退\n倒退"},
         {133, "播放\n播放"},
         {134, "暂停\n暂停"},
@@ -130,22 +129,11 @@ TEST(TessalyResources, MenuAcceleratorsAndStringsAreTheSystemsOwnTexts) {
         {139, "缩放模式: 全部显示\n缩放模式: 全部显示"},
         {140, "缩放模式: 精确适合\n缩放模式: 精确适合"},
         {141, "缩放模式: 无边框\n缩放模式: 无边框"},
-        {142, "S缩放模式: 无缩放\n缩放模式: 无缩放"},
-        {143, "此文件不是一个 flash 影片。继续吗？"},
         {32798, "左键单击时暂停/继续\n左键单击时暂停/继续"},
         {32800, "SWF 文件使用深色图标\nSWF 文件使用深色图标"},
         {32801, "SWF 文件使用浅色图标\nSWF 文件使用浅色图标"},
         {32802, "使用 Tessaly 打开 Flash 影片\n使用 Tessaly 打开 Flash 影片"},
         {57344, "HalvardTessaly"},
-        {57601, "打开\n打开 Flash 文件"},
-        {57604, "保存\n将 Flash 另存为.."},
-        {61440, "打开"},
-        {61442, "所有文件 (*.*)"},
-        {61443, "无标题"},
-        {61696, "打开文档失败。"},
-        {IDS_CONTROL_FAILED,
-         "创建 flash player 失败！\r\n请确认您已安装 Macromedia Flash Player！"},
-        {IDS_COPY_FAILED, "I/O Error CopyFile: "},
     };
     for (const auto& [id, utf8] : strings) EXPECT_EQ(LoadAnsi(id), Ansi(utf8)) << id;
 }
@@ -527,6 +515,12 @@ TEST_F(TessalyWindow, FirstStartAssociatesOnceAndShowsAnUntitledPlayer) {
     EXPECT_TRUE(IsWindowVisible(Frame()));
     EXPECT_EQ(Title(), Ansi("无标题 - Tessaly"));
     EXPECT_EQ(GetDlgCtrlID(Flash().Window()), 101);
+    RECT view{}, control{};
+    GetClientRect(View(), &view);
+    GetClientRect(Flash().Window(), &control);
+    EXPECT_GT(view.right, 0);
+    EXPECT_EQ(std::make_pair(control.right, control.bottom),
+              std::make_pair(view.right, view.bottom));
     EXPECT_EQ(guidriver::Text(Flash().Window()), "Flash player");
     EXPECT_EQ(Profile("Settings", "firstRun13"), "dword:1");
     EXPECT_FALSE(playertest::KeyExists(HKEY_CURRENT_USER, playertest::kExplorerSwfKey));
@@ -932,11 +926,18 @@ TEST_F(TessalyWindow, OpenAndSaveAsDialogs) {
     const std::string a = Movie("a.swf"), b = Movie("b.swf");
     ASSERT_TRUE(Start({a}));
     // The user types a name into a file dialog and confirms it.
-    auto answerDialog = [](const char* title, std::string name) {
-        return guidriver::User([title, name] {
+    std::vector<std::string> filters;  // the file types the dialog offered
+    auto answerDialog = [&filters](std::string title, std::string name) {
+        return guidriver::User([title, name, &filters] {
             const HWND dialog =
                 guidriver::WaitForDialog([&](HWND w) { return guidriver::Text(w) == title; });
             if (!dialog) return false;
+            const HWND types = GetDlgItem(dialog, 0x470);
+            for (int i = 0; i < SendMessageA(types, CB_GETCOUNT, 0, 0); ++i) {
+                char text[256] = {};
+                SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                filters.push_back(text);
+            }
             const HWND field = guidriver::FileNameField(dialog);
             if (!field) return false;
             SetWindowTextA(field, name.c_str());
@@ -944,13 +945,16 @@ TEST_F(TessalyWindow, OpenAndSaveAsDialogs) {
             return true;
         });
     };
-    std::thread user = answerDialog(Ansi("打开").c_str(), b);
+    std::thread user = answerDialog(Ansi("打开"), b);
     CtrlKey('O');
     user.join();
     EXPECT_EQ(Title(), "b.swf - Tessaly");
+    EXPECT_EQ(filters, (std::vector<std::string>{Ansi("Macromedia Flash 文件 (*.swf)"),
+                                                 Ansi("所有文件 (*.*)")}));
+    filters.clear();
 
     // Saved under a name without extension: ".swf" is added, the bytes are the movie's.
-    user = answerDialog(Ansi("另存为").c_str(), Path("copy"));
+    user = answerDialog(Ansi("另存为"), Path("copy"));
     CtrlKey('S');
     user.join();
     EXPECT_EQ(ReadAll(Path("copy.swf")), ReadAll(b));
@@ -960,7 +964,7 @@ TEST_F(TessalyWindow, OpenAndSaveAsDialogs) {
     DeleteFileA(b.c_str());
     {
         Boxes boxes;
-        user = answerDialog(Ansi("另存为").c_str(), Path("again.swf"));
+        user = answerDialog(Ansi("另存为"), Path("again.swf"));
         CtrlKey('S');
         user.join();
         EXPECT_EQ(boxes.Seen(), (std::vector<std::string>{"I/O Error CopyFile: 2"}));
