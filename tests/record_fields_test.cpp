@@ -5,6 +5,7 @@
 
 #include "tests/zone_scope.h"
 #include "viewer/discovery/record_fields.h"
+#include "viewer/discovery/source_folders.h"
 
 namespace {
 
@@ -151,6 +152,31 @@ TEST(RecordFields, ReplaceNoCaseCountsAndTerminates) {
     text = "\xD5\x5Az";
     EXPECT_EQ(viewer::ReplaceNoCase(text, "Z", "y"), 1);
     EXPECT_EQ(text, "\xD5\x5Ay");
+}
+
+TEST(SourceFolders, RootsKeepNetworkPathsAndNeverFallBackToARelativePath) {
+    const std::string kCheng = "\xD5\x5C";  // trail byte '\'
+    struct Case {
+        std::string setting, fallback, searchRoot, firefoxRoot;
+    };
+    const Case cases[] = {
+        // The setting wins; backslashes go at both ends, a network path keeps its "\\".
+        {"\\C:\\Cache\\", "D:\\x", "C:\\Cache", "C:\\Cache"},
+        {"\\\\server\\share\\ff\\", "", "\\\\server\\share\\ff", "\\\\server\\share\\ff"},
+        {"\\\\\\server\\share", "", "\\\\server\\share", "\\\\server\\share"},
+        {"C:\\" + kCheng, "", "C:\\" + kCheng, "C:\\" + kCheng},
+        {"\\\\", "D:\\x", "", ""},
+        // Without a setting: the default folder, or for Firefox the application data tree.
+        {"", "C:\\AppData\\", "C:\\AppData", "C:\\AppData\\Mozilla\\Firefox"},
+        {"", "\\\\srv\\home\\ad", "\\\\srv\\home\\ad", "\\\\srv\\home\\ad\\Mozilla\\Firefox"},
+        // Neither known: nothing to search, not "Mozilla\Firefox" below the current folder.
+        {"", "", "", ""},
+        {"", "\\", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(viewer::SearchRoot(c.setting, c.fallback), c.searchRoot) << c.setting;
+        EXPECT_EQ(viewer::FirefoxRoot(c.setting, c.fallback), c.firefoxRoot) << c.setting;
+    }
 }
 
 }  // namespace

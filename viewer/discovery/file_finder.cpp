@@ -7,6 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "viewer/discovery/file_helpers.h"
+#include "viewer/discovery/source_folders.h"
 #include "win/unique_handle.h"
 
 namespace viewer {
@@ -98,8 +99,8 @@ void Collector(FileFinder& finder, FinderEvent event, void* user) {
         list->push_back(std::move(path));
     } else if (event == kFolderEvent) {
         if (!mode.collectFolders) return;
-        const std::string_view trimmed = base::TrimChar(finder.LastFolderEntry(), '\\');
-        if (!trimmed.empty()) list->emplace_back(trimmed);
+        std::string trimmed = TrimFolderBackslashes(finder.LastFolderEntry());
+        if (!trimmed.empty()) list->push_back(std::move(trimmed));
     }
 }
 

@@ -71,7 +71,7 @@ CollectorMode& ProcessCollectorMode();
 // The callback of all three sources; user is the std::vector<std::string> it fills. Files
 // (event 0) are collected unless folders are, and then only with the SWF signature when
 // that check is on; folders (event 2) are collected without their surrounding backslashes
-// while folders are.
+// (TrimFolderBackslashes: a network folder keeps its leading two) while folders are.
 void Collector(FileFinder& finder, FinderEvent event, void* user);
 
 }  // namespace viewer
