@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/zone_scope.h"
+#include "viewer/discovery/file_finder.h"
 #include "viewer/discovery/record_fields.h"
 #include "viewer/discovery/source_folders.h"
 
@@ -177,6 +178,33 @@ TEST(SourceFolders, RootsKeepNetworkPathsAndNeverFallBackToARelativePath) {
         EXPECT_EQ(viewer::SearchRoot(c.setting, c.fallback), c.searchRoot) << c.setting;
         EXPECT_EQ(viewer::FirefoxRoot(c.setting, c.fallback), c.firefoxRoot) << c.setting;
     }
+}
+
+TEST(FinderAttributes, AnEntryNeedsAShareOfTheMask) {
+    using viewer::kAttributeFilterOn;
+    using viewer::kFileAttributes;
+    using viewer::kFolderAttributes;
+    struct Case {
+        std::uint32_t options, mask, attributes;
+        bool taken;
+    };
+    const Case cases[] = {
+        {kAttributeFilterOn, kFileAttributes, 0x2000, false},  // not content indexed alone
+        {kAttributeFilterOn, kFileAttributes, 0x2020, true},   // ... and archive
+        {kAttributeFilterOn, kFileAttributes, 0x4000, false},  // encrypted
+        {kAttributeFilterOn, kFileAttributes, 0x1000, false},  // offline
+        {kAttributeFilterOn, kFileAttributes, 0x0080, true},   // normal
+        {kAttributeFilterOn, kFileAttributes, 0x0002, true},   // hidden
+        {kAttributeFilterOn, kFileAttributes, 0x0800, true},   // compressed
+        {kAttributeFilterOn, kFileAttributes, 0x0010, false},  // a folder in a file search
+        {kAttributeFilterOn, kFolderAttributes, 0x0010, true},
+        {kAttributeFilterOn, kFolderAttributes, 0x0020, false},
+        {0, kFileAttributes, 0x2000, true},  // the filter off takes everything
+        {0, 0, 0x0010, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(viewer::PassesAttributeFilter(c.options, c.mask, c.attributes), c.taken)
+            << std::hex << c.options << " " << c.mask << " " << c.attributes;
 }
 
 }  // namespace

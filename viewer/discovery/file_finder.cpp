@@ -68,9 +68,8 @@ std::size_t FileFinder::Search(const FinderCriteria& criteria) {
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::string path = folder + data.cFileName;
         if (isFolder) lastFolderEntry_ = path;
-        bool taken = true;
-        if (criteria.options & kAttributeFilterOn)
-            taken = (data.dwFileAttributes & criteria.attributeMask) != 0;
+        const bool taken =
+            PassesAttributeFilter(criteria.options, criteria.attributeMask, data.dwFileAttributes);
         if (taken) results_.push_back(isFolder ? path + "\\" : path);
         if (callback_ == nullptr) continue;
         if (taken && isFolder) {
