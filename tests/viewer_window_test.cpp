@@ -637,6 +637,21 @@ TEST_F(ViewerWindow, CancelInTheRangeDialogChangesNothing) {
             << name;
 }
 
+TEST_F(ViewerWindow, DialogTextComesFromAFaceWithBitmapsForItsSize) {
+    // At 9 points an outline face's hinting can drop strokes of complex characters (刷新,
+    // 删除, 查看); "宋体" must resolve to a face with hand-made bitmaps for small sizes, as
+    // SimSun has (the test prefix replaces it with AR PL UMing).
+    Open();
+    const HWND button = Item(IDC_REFRESH);
+    HDC dc = GetDC(button);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    constexpr DWORD kBitmapLocations = 'E' | 'B' << 8 | 'L' << 16 | 'C' << 24;  // "EBLC"
+    EXPECT_NE(GetFontData(dc, kBitmapLocations, 0, nullptr, 0), GDI_ERROR);
+    SelectObject(dc, old);
+    ReleaseDC(button, dc);
+}
+
 TEST_F(ViewerWindow, TheWindowAloneOwnsTheListsImages) {
     Open();
     const HIMAGELIST images = ListView_GetImageList(Item(IDC_MOVIE_LIST), LVSIL_SMALL);
