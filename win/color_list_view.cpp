@@ -62,7 +62,8 @@ void ColorListView::SetSmallImages(HIMAGELIST images) const {
 
 void ColorListView::Assign(std::vector<Row> rows) {
     DeleteAll();
-    defaults_ = {GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW)};
+    textColor_ = GetSysColor(COLOR_WINDOWTEXT);
+    backgroundColor_ = GetSysColor(COLOR_WINDOW);
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (sorted_) {
@@ -80,7 +81,7 @@ void ColorListView::Assign(std::vector<Row> rows) {
         });
     }
     rows_.reserve(rows.size());
-    for (std::size_t index : order) rows_.push_back({std::move(rows[index]), {}});
+    for (std::size_t index : order) rows_.push_back(std::move(rows[index]));
     ListView_SetItemCountEx(window_, static_cast<int>(rows_.size()), 0);
 }
 
@@ -105,26 +106,11 @@ void ColorListView::Select(int row) const {
 }
 
 LPARAM ColorListView::Value(int row) const {
-    return row >= 0 && row < Count() ? rows_[row].row.value : 0;
+    return row >= 0 && row < Count() ? rows_[row].value : 0;
 }
 
 std::string ColorListView::Text(int row) const {
-    return row >= 0 && row < Count() ? rows_[row].row.text : std::string();
-}
-
-void ColorListView::SetColors(int row, int column, COLORREF text, COLORREF background) {
-    const int columns = columns_ > 0 ? columns_ : 1;
-    if (row < 0 || row >= Count() || column < 0 || column >= columns) return;
-    std::vector<Colors>& colors = rows_[row].columns;
-    if (colors.empty()) colors.assign(columns, defaults_);
-    colors[column] = {text, background};
-    ListView_RedrawItems(window_, row, row);
-}
-
-ColorListView::Colors ColorListView::ColorsOf(int row, int column) const {
-    if (row < 0 || row >= Count()) return defaults_;
-    const std::vector<Colors>& colors = rows_[row].columns;
-    return column >= 0 && column < static_cast<int>(colors.size()) ? colors[column] : defaults_;
+    return row >= 0 && row < Count() ? rows_[row].text : std::string();
 }
 
 int ColorListView::FindText(const std::string& text, UINT flags, int start) const {
@@ -133,7 +119,7 @@ int ColorListView::FindText(const std::string& text, UINT flags, int start) cons
     start = std::clamp(start, 0, count);
     const bool partial = (flags & LVFI_PARTIAL) != 0;
     auto matches = [&](int row) {
-        const std::string& rowText = rows_[row].row.text;
+        const std::string& rowText = rows_[row].text;
         return partial ? base::StartsWithNoCase(rowText, text) : base::EqualsNoCase(rowText, text);
     };
     for (int row = start; row < count; ++row)
@@ -147,10 +133,10 @@ int ColorListView::FindText(const std::string& text, UINT flags, int start) cons
 int ColorListView::Find(const LVFINDINFOA& find, int start) const {
     if (find.flags & LVFI_PARAM) {
         for (int row = std::max(start, 0); row < Count(); ++row)
-            if (rows_[row].row.value == find.lParam) return row;
+            if (rows_[row].value == find.lParam) return row;
         if (find.flags & LVFI_WRAP)
             for (int row = 0; row < std::min(start, Count()); ++row)
-                if (rows_[row].row.value == find.lParam) return row;
+                if (rows_[row].value == find.lParam) return row;
         return -1;
     }
     if ((find.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.psz != nullptr)
@@ -163,7 +149,7 @@ bool ColorListView::OnNotify(NMHDR* header, LRESULT& result) const {
         case LVN_GETDISPINFOA: {
             auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
             const int row = info->item.iItem;
-            AnswerDispInfo(info, row >= 0 && row < Count() ? &rows_[row].row : nullptr,
+            AnswerDispInfo(info, row >= 0 && row < Count() ? &rows_[row] : nullptr,
                            [](const std::string& text, char* buffer, int capacity) {
                                CopyText(text, buffer, capacity);
                            });
@@ -173,7 +159,7 @@ bool ColorListView::OnNotify(NMHDR* header, LRESULT& result) const {
         case LVN_GETDISPINFOW: {
             auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
             const int row = info->item.iItem;
-            AnswerDispInfo(info, row >= 0 && row < Count() ? &rows_[row].row : nullptr,
+            AnswerDispInfo(info, row >= 0 && row < Count() ? &rows_[row] : nullptr,
                            [](const std::string& text, wchar_t* buffer, int capacity) {
                                CopyText(WideFromAnsi(text), buffer, capacity);
                            });
@@ -207,14 +193,11 @@ bool ColorListView::OnNotify(NMHDR* header, LRESULT& result) const {
                 case CDDS_ITEMPREPAINT:
                     result = CDRF_NOTIFYSUBITEMDRAW;
                     break;
-                case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-                    const Colors colors =
-                        ColorsOf(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem);
-                    draw->clrText = colors.text;
-                    draw->clrTextBk = colors.background;
+                case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+                    draw->clrText = textColor_;
+                    draw->clrTextBk = backgroundColor_;
                     result = CDRF_DODEFAULT;
                     break;
-                }
                 default:
                     result = CDRF_DODEFAULT;
                     break;

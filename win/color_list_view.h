@@ -1,7 +1,8 @@
 // The list class of the programs: an owner-data (virtual) report list view whose rows live in
-// this object. Each row carries its text, its icon, a value and, per column, a text and a
-// background colour that the list's custom drawing applies. The control itself holds only the
-// row count and the selection, and asks for what it draws, so filling thousands of rows costs
+// this object. Each row carries its text, its icon and a value; every row is drawn in the text
+// and background colours of the system at the time of its fill, which the list's custom
+// drawing applies. The control itself holds only the row count and the selection, and asks
+// for what it draws, so filling thousands of rows costs
 // one sort in the program instead of one sorted insert per row in the control (which compares
 // the new row against every row already there).
 //
@@ -35,8 +36,7 @@ public:
     // Replaces every row. When the list is sorted the rows are shown in the order the
     // system's sorted list view gives texts inserted one by one in this order: ascending by
     // CompareString in the user's locale, and among equal texts the later row first.
-    // Otherwise they keep the given order. No row is selected afterwards; the colours of every
-    // row start as the system's window-text and window colours.
+    // Otherwise they keep the given order. No row is selected afterwards.
     void Assign(std::vector<Row> rows);
     void DeleteAll();
     // Removes the selected rows; the rows after them move up.
@@ -52,7 +52,6 @@ public:
     // A row's value and text; 0 and empty outside the rows.
     LPARAM Value(int row) const;
     std::string Text(int row) const;
-    void SetColors(int row, int column, COLORREF text, COLORREF background);
 
     // Sorted ascending by text, or in the given order; takes effect at the next Assign.
     void SetSorted(bool sorted) { sorted_ = sorted; }
@@ -64,25 +63,14 @@ public:
     bool OnNotify(NMHDR* header, LRESULT& result) const;
 
 private:
-    struct Colors {
-        COLORREF text;
-        COLORREF background;
-    };
-    // What a row shows; columns without colours of their own use the fill's defaults.
-    struct StoredRow {
-        Row row;
-        std::vector<Colors> columns;
-    };
-
-    Colors ColorsOf(int row, int column) const;
     int Find(const LVFINDINFOA& find, int start) const;
     int FindText(const std::string& text, UINT flags, int start) const;
 
     HWND window_ = nullptr;
     int columns_ = 0;
     bool sorted_ = false;
-    Colors defaults_{};
-    std::vector<StoredRow> rows_;
+    COLORREF textColor_ = 0, backgroundColor_ = 0;  // the system's, at the last fill
+    std::vector<Row> rows_;
 };
 
 }  // namespace win
