@@ -30,12 +30,14 @@ public:
     explicit ColorListView(HWND window) : window_(window) {}
     HWND Window() const { return window_; }
 
-    int InsertColumn(int index, const std::string& title, int width, int format = LVCFMT_LEFT);
+    int InsertColumn(int index, const std::string& title, int width,
+                     int format = LVCFMT_LEFT) const;
     void SetSmallImages(HIMAGELIST images) const;
 
     // Replaces every row. When the list is sorted the rows are shown in the order the
     // system's sorted list view gives texts inserted one by one in this order: ascending by
-    // CompareString in the user's locale, and among equal texts the later row first.
+    // CompareString in the user's locale (letter case counting only between texts that are
+    // otherwise equal, small letters first), and among equal texts the later row first.
     // Otherwise they keep the given order. No row is selected afterwards.
     void Assign(std::vector<Row> rows);
     void DeleteAll();
@@ -67,7 +69,6 @@ private:
     int FindText(const std::string& text, UINT flags, int start) const;
 
     HWND window_ = nullptr;
-    int columns_ = 0;
     bool sorted_ = false;
     COLORREF textColor_ = 0, backgroundColor_ = 0;  // the system's, at the last fill
     std::vector<Row> rows_;
