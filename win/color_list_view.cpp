@@ -30,16 +30,18 @@ void CopyText(const std::wstring& text, wchar_t* buffer, int capacity) {
     buffer[end] = L'\0';
 }
 
-// The text's sort key in the user's locale (no flags: letter case counts, as it does for the
-// system's sorted list view); empty when the system cannot make one.
+// The text's sort key in the user's locale, letter case ignored: the order of lstrcmpiA, which
+// is how the sorted movie list has always ordered its rows on Windows. Empty when the system
+// cannot make one.
 std::string SortKey(const std::string& text) {
     const std::wstring wide = WideFromAnsi(text);
     const int length = static_cast<int>(wide.size());
     const int size =
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.c_str(), length, nullptr, 0);
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(), length,
+                     nullptr, 0);
     std::string key(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
     if (size > 0)
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.c_str(), length,
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(), length,
                      reinterpret_cast<LPWSTR>(key.data()), size);
     return key;
 }
@@ -81,9 +83,9 @@ void ColorListView::Assign(std::vector<Row> rows) {
     if (sorted_) {
         // One sort key per row: comparing keys byte by byte orders texts exactly as
         // CompareString with the same locale and flags does, and costs far less than a
-        // CompareString (two conversions and a collation) at every comparison. The system's
-        // sorted list puts a row before the first row that is not less than it, so equal
-        // texts end up latest first: the reversed order is sorted stably.
+        // CompareString (two conversions and a collation) at every comparison. A sorted list
+        // puts a row before the first row that is not less than it, so equal texts end up
+        // latest first: the reversed order is sorted stably.
         std::vector<std::string> keys;
         keys.reserve(rows.size());
         for (const Row& row : rows) keys.push_back(SortKey(row.text));
