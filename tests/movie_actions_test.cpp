@@ -402,7 +402,7 @@ bool IsBrowser(HWND w) {
 // (the control stays hidden in the new dialog style, but it holds the text). Waits up to 20 s
 // for it to read expected.
 bool StatusReads(HWND browser, const std::string& expected) {
-    for (int attempt = 0; attempt < 400; ++attempt) {
+    for (int attempt = 0; attempt < guidriver::kPatientAttempts; ++attempt) {
         if (Text(GetDlgItem(browser, 0x3743)) == expected) return true;
         Sleep(50);
     }
@@ -423,7 +423,8 @@ TEST_F(Dialogs, SaveDialogPresetsTheCutNameAndNeverOverwrites) {
         if (!dialog) return false;
         HWND field = FileNameField(dialog);
         // The dialog may fill the field just after it shows: wait for the preset first.
-        for (int attempt = 0; attempt < 400 && Text(field).empty(); ++attempt) Sleep(50);
+        for (int attempt = 0; attempt < guidriver::kPatientAttempts && Text(field).empty(); ++attempt)
+            Sleep(50);
         preset = Text(field);
         // Typed without extension, in the folder the dialog starts in: the dialog adds the
         // default extension, finds typed.swf taken and asks whether to replace it; yes.
