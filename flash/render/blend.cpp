@@ -107,7 +107,7 @@ void BlendRow(BlendMode mode, const Pixel* src, Pixel* dst, int count, const std
             dst[i] = blended;
         } else if (mask[i] != 0) {
             const std::uint32_t k = mask[i] + (mask[i] >> 7);
-            dst[i] = ScalePixel(blended, k) + ScalePixel(dst[i], 256 - k);
+            dst[i] = MixPixels(blended, dst[i], k);
         }
     }
 }

@@ -21,10 +21,21 @@ namespace flash::render {
 // x / 255 rounded, for x up to 255 * 255.
 constexpr std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
 
-// Every channel times k / 256, k from 0 to 256.
+// Every channel times k / 256 (k from 0 to 256), rounded up: a pixel half covered by an opaque
+// colour takes half of it and leaves the backdrop 127/255, as Flash Player's pictures show.
 inline Pixel ScalePixel(Pixel p, std::uint32_t k) {
-    const std::uint32_t rb = ((p & 0x00FF00FFu) * k >> 8) & 0x00FF00FFu;
-    const std::uint32_t ag = (((p >> 8) & 0x00FF00FFu) * k) & 0xFF00FF00u;
+    const std::uint32_t rb = (((p & 0x00FF00FFu) * k + 0x00FF00FFu) >> 8) & 0x00FF00FFu;
+    const std::uint32_t ag = (((p >> 8) & 0x00FF00FFu) * k + 0x00FF00FFu) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// a * k / 256 + b * (256 - k) / 256 per channel, rounded, k from 0 to 256.
+inline Pixel MixPixels(Pixel a, Pixel b, std::uint32_t k) {
+    const std::uint32_t rb =
+        (((a & 0x00FF00FFu) * k + (b & 0x00FF00FFu) * (256 - k) + 0x00800080u) >> 8) & 0x00FF00FFu;
+    const std::uint32_t ag =
+        (((a >> 8) & 0x00FF00FFu) * k + ((b >> 8) & 0x00FF00FFu) * (256 - k) + 0x00800080u) &
+        0xFF00FF00u;
     return rb | ag;
 }
 

@@ -75,6 +75,19 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
         }
         ramp[i] = Premultiply(c);
     }
+    // Stops that do not move past the one before them (the same ratio, or a lower one) are
+    // not lost: each but the last of such a run shows on its own entry, one after another
+    // from the run's ratio, as Flash Player draws them.
+    int cursor = -1;
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
+        if (stops[i + 1].ratio > stops[i].ratio) {
+            cursor = -1;
+            continue;
+        }
+        const int at = std::max<int>(stops[i].ratio, cursor + 1);
+        if (at <= 255) ramp[at] = Premultiply(colors[i]);
+        cursor = at;
+    }
 }
 
 double GradientPosition(FillKind kind, double focal, double gx, double gy) {
@@ -115,7 +128,8 @@ int SpreadIndex(SpreadMode spread, double t) {
             break;
         }
     }
-    return static_cast<int>(std::clamp(t * 255 + 0.5, 0.0, 255.0));
+    // The ramp's 256 entries split the unit evenly; the end stays on the last entry.
+    return static_cast<int>(std::clamp(std::floor(t * 256), 0.0, 255.0));
 }
 
 bool Invert(const Matrix& m, Matrix& out) {

@@ -52,7 +52,8 @@ int Log2(int v) { return v >= 16 ? 4 : v >= 4 ? 2 : 0; }
 std::optional<Quality> ParseQuality(std::string_view text) {
     if (base::EqualsNoCase(text, "low")) return Quality::Low;
     if (base::EqualsNoCase(text, "medium")) return Quality::Medium;
-    if (base::EqualsNoCase(text, "high") || base::EqualsNoCase(text, "best")) return Quality::High;
+    if (base::EqualsNoCase(text, "high")) return Quality::High;
+    if (base::EqualsNoCase(text, "best")) return Quality::Best;
     return std::nullopt;
 }
 
@@ -61,8 +62,9 @@ int SamplesPerSide(Quality quality) {
         case Quality::Low:
             return 1;
         case Quality::Medium:
-            return 2;
         case Quality::High:
+            return 2;
+        case Quality::Best:
             return 4;
     }
     return 4;

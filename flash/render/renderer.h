@@ -36,11 +36,12 @@
 
 namespace flash::render {
 
-// Flash Player's drawing qualities: "low" is aliased (one sample per pixel), "medium" takes
-// 2 x 2 samples, "high" 4 x 4.
-enum class Quality : std::uint8_t { Low, Medium, High };
+// Flash Player's drawing qualities. "low" is aliased: one sample per pixel. "medium" and "high"
+// take 2 x 2 samples (Flash Player's own "high" pictures show no more than four steps of
+// coverage at an edge); "best" takes 4 x 4.
+enum class Quality : std::uint8_t { Low, Medium, High, Best };
 
-// "low", "medium", "high" (and "best", drawn as high), letter case ignored.
+// "low", "medium", "high", "best", letter case ignored.
 std::optional<Quality> ParseQuality(std::string_view text);
 int SamplesPerSide(Quality quality);
 

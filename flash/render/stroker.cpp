@@ -27,7 +27,7 @@ double StrokeWidthPixels(const LineStyle& style, const Matrix& m, double stageSc
     if (style.width == 0) return 1;
     const double xScale = std::sqrt(m.a * m.a + m.b * m.b);
     const double yScale = std::sqrt(m.c * m.c + m.d * m.d);
-    double scale = std::sqrt((xScale * xScale + yScale * yScale) / 2);
+    double scale = std::min(xScale, yScale);
     if (style.noHScale && style.noVScale) {
         scale = stageScale / 20;
     } else if (style.noHScale) {
@@ -122,7 +122,13 @@ void Stroker::AddPolygon(const Point* p, std::size_t count) {
 }
 
 void Stroker::Segment(Point a, Point b) {
-    const Point n = Mul(Right(Unit(Sub(b, a))), stroke_.halfWidth);
+    Point n = Mul(Right(Unit(Sub(b, a))), stroke_.halfWidth);
+    if (stroke_.halfWidth <= 0.5) {
+        // A one-pixel line is one pixel thick across its minor axis, as Flash Player draws
+        // hairlines: a shallow line covers one pixel in each column, a steep one one in each row.
+        const Point d = Sub(b, a);
+        n = std::abs(d.x) >= std::abs(d.y) ? Point{0, stroke_.halfWidth} : Point{stroke_.halfWidth, 0};
+    }
     const Point quad[4] = {Add(a, n), Add(b, n), Sub(b, n), Sub(a, n)};
     AddPolygon(quad, 4);
 }
