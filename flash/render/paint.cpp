@@ -1,5 +1,7 @@
 #include "flash/render/paint.h"
 
+#include "flash/render/blend.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -99,8 +101,10 @@ double GradientPosition(FillKind kind, double focal, double gx, double gy) {
             return std::sqrt(gx * gx + gy * gy) / kHalf;
         case FillKind::FocalGradient: {
             // t is how far the point lies from the focal point towards the circle, along the
-            // ray from the focal point through it.
-            const double fx = focal * kHalf;
+            // ray from the focal point through it. Flash Player keeps the focal point 2 % of
+            // the radius inside the circle, so the ramp never folds at its edge.
+            constexpr double kFocalLimit = 0.98;
+            const double fx = std::clamp(focal, -kFocalLimit, kFocalLimit) * kHalf;
             const double dx = gx - fx, dy = gy;
             const double dd = dx * dx + dy * dy;
             if (dd == 0) return 0;
@@ -114,22 +118,30 @@ double GradientPosition(FillKind kind, double focal, double gx, double gy) {
     }
 }
 
-int SpreadIndex(SpreadMode spread, double t) {
+double ApplySpread(SpreadMode spread, double t) {
     if (!(t == t)) return 0;  // NaN from a degenerate placement
     switch (spread) {
         case SpreadMode::Pad:
-            break;
+            return std::clamp(t, 0.0, 1.0);
         case SpreadMode::Repeat:
-            t -= std::floor(t);
-            break;
+            return t - std::floor(t);
         case SpreadMode::Reflect: {
             const double period = t - 2 * std::floor(t / 2);  // 0..2
-            t = period > 1 ? 2 - period : period;
-            break;
+            return period > 1 ? 2 - period : period;
         }
     }
-    // The ramp's 256 entries split the unit evenly; the end stays on the last entry.
-    return static_cast<int>(std::clamp(std::floor(t * 256), 0.0, 255.0));
+    return 0;
+}
+
+Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, double t) {
+    // Entry i holds the colour at the middle of the i-th 256th of the unit; between middles
+    // the colour is mixed from the two entries, so a gradient shows no steps when it spans
+    // more pixels than the ramp has entries.
+    const double pos = std::clamp(ApplySpread(spread, t) * 256 - 0.5, 0.0, 255.0);
+    const auto i = static_cast<int>(pos);
+    const auto k = static_cast<std::uint32_t>((pos - i) * 256 + 0.5);
+    if (k == 0 || i == 255) return ramp[i];
+    return MixPixels(ramp[i + 1], ramp[i], k);
 }
 
 bool Invert(const Matrix& m, Matrix& out) {
@@ -187,13 +199,15 @@ void ShadeGradient(const Paint& paint, const GradientRamp& ramp, int x, int y, i
     double gy = m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty;
     if (paint.gradientKind == FillKind::LinearGradient) {
         for (int i = 0; i < count; ++i, gx += m.a) {
-            out[i] = ramp[SpreadIndex(paint.spread, (gx + 16384) / 32768)];
+            out[i] = RampColor(ramp, paint.spread, (gx + 16384) / 32768);
         }
         return;
     }
+    // Radial gradients take the nearest ramp entry, unmixed: Flash Player's pictures of them
+    // keep the ramp's steps.
     for (int i = 0; i < count; ++i, gx += m.a, gy += m.b) {
         const double t = GradientPosition(paint.gradientKind, paint.focalPoint, gx, gy);
-        out[i] = ramp[SpreadIndex(paint.spread, t)];
+        out[i] = ramp[static_cast<int>(ApplySpread(paint.spread, t) * 255.999)];
     }
 }
 

@@ -32,8 +32,11 @@ void BuildGradientRamp(const Gradient& gradient, const ColorTransform& cx, Gradi
 // outside 0..1 before the spread mode applies).
 double GradientPosition(FillKind kind, double focalPoint, double gx, double gy);
 
-// The ramp index for a position under a spread mode.
-int SpreadIndex(SpreadMode spread, double t);
+// A position folded into 0..1 by a spread mode: pad clamps, repeat wraps, reflect mirrors.
+double ApplySpread(SpreadMode spread, double t);
+
+// The ramp's colour at a position (before the spread mode applies).
+Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, double t);
 
 struct Paint {
     enum class Kind : std::uint8_t { None, Solid, Gradient };

@@ -35,10 +35,12 @@ public:
                            fill1Change = flags & 0x04, fill0Change = flags & 0x02,
                            moveTo = flags & 0x01;
                 if (moveTo) {
+                    // A move to where the pen already is does not break a stroke.
                     const unsigned n = in_.Bits(5);
-                    x_ = in_.SignedBits(n);
-                    y_ = in_.SignedBits(n);
-                    newPath = true;
+                    const std::int32_t x = in_.SignedBits(n), y = in_.SignedBits(n);
+                    if (x != x_ || y != y_) newPath = true;
+                    x_ = x;
+                    y_ = y;
                 }
                 const std::uint32_t raw0 = fill0Change ? in_.Bits(fillBits_) : 0;
                 const std::uint32_t raw1 = fill1Change ? in_.Bits(fillBits_) : 0;
@@ -54,8 +56,9 @@ public:
                 if (fill0Change) fill0 = Global(raw0, g.firstFill, g.fillCount);
                 if (fill1Change) fill1 = Global(raw1, g.firstFill, g.fillCount);
                 if (lineChange) {
-                    line = Global(rawLine, g.firstLine, g.lineCount);
-                    newPath = true;
+                    const std::uint16_t next = Global(rawLine, g.firstLine, g.lineCount);
+                    if (next != line) newPath = true;
+                    line = next;
                 }
                 continue;
             }
