@@ -377,8 +377,10 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
         if (shape.edges[i].line != 0) strokeOrder_.push_back(i);
     }
     if (strokeOrder_.empty()) return;
-    std::stable_sort(strokeOrder_.begin(), strokeOrder_.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return shape.edges[a].line < shape.edges[b].line;
+    // By line style, then in edge order (std::sort keyed on both: stable_sort would allocate).
+    std::sort(strokeOrder_.begin(), strokeOrder_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const std::uint16_t la = shape.edges[a].line, lb = shape.edges[b].line;
+        return la != lb ? la < lb : a < b;
     });
     scan_.Reset(clip, samples);
     std::uint16_t current = 0;

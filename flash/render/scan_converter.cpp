@@ -1,5 +1,7 @@
 #include "flash/render/scan_converter.h"
 
+#include "flash/render/flatten.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -60,21 +62,11 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
 void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0,
                             std::uint16_t fill1, double tolerance) {
     if (fill0 == fill1) return;
-    // A quadratic's chords stray at most |p0 - 2c + p1| / (4 n^2) with n even steps in t.
-    const double ddx = p0.x - 2 * c.x + p1.x, ddy = p0.y - 2 * c.y + p1.y;
-    const double dd = std::sqrt(ddx * ddx + ddy * ddy);
-    double steps = std::ceil(std::sqrt(dd / (4 * std::max(tolerance, 0.01))));
-    if (!(steps >= 1)) steps = 1;
-    const int n = static_cast<int>(std::min(steps, 256.0));
     Point prev = p0;
-    for (int i = 1; i <= n; ++i) {
-        const double t = double(i) / n, u = 1 - t;
-        const Point p = i == n ? p1
-                               : Point{u * u * p0.x + 2 * u * t * c.x + t * t * p1.x,
-                                       u * u * p0.y + 2 * u * t * c.y + t * t * p1.y};
+    FlattenQuad(p0, c, p1, tolerance, [&](Point p) {
         AddLine(prev, p, fill0, fill1);
         prev = p;
-    }
+    });
 }
 
 void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& sink) {
@@ -108,6 +100,7 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
                 if (lines_[order_[next]].rowEnd > row) active_.push_back({0, order_[next]});
                 ++next;
             }
+            subRowStart_[sub] = events_.size();
             ScanSampleRow(rule, row);
         }
         ResolveRow(y, sink);
@@ -207,8 +200,20 @@ void ScanConverter::FlushPending() {
 
 void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
     if (events_.empty()) return;
-    std::sort(events_.begin(), events_.end(),
-              [](const Event& a, const Event& b) { return a.k < b.k; });
+    // Each sample row's events are already in order: merging them is enough.
+    auto byK = [](const Event& a, const Event& b) { return a.k < b.k; };
+    const std::size_t n = events_.size();
+    for (std::size_t width = 1; width < static_cast<std::size_t>(s_); width *= 2) {
+        merged_.resize(n);
+        for (std::size_t sub = 0; sub < static_cast<std::size_t>(s_); sub += 2 * width) {
+            const std::size_t a = subRowStart_[sub];
+            const std::size_t mid = sub + width < static_cast<std::size_t>(s_) ? subRowStart_[sub + width] : n;
+            const std::size_t b = sub + 2 * width < static_cast<std::size_t>(s_) ? subRowStart_[sub + 2 * width] : n;
+            std::merge(events_.begin() + a, events_.begin() + mid, events_.begin() + mid,
+                       events_.begin() + b, merged_.begin() + a, byK);
+        }
+        events_.swap(merged_);
+    }
     runs_.clear();
     cover_.clear();
     activeSpans_.clear();
@@ -263,7 +268,7 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
 std::size_t ScanConverter::BytesHeld() const {
     return lines_.capacity() * sizeof(Line) + order_.capacity() * sizeof(std::uint32_t) +
            active_.capacity() * sizeof(Active) + counts_.capacity() * sizeof(std::int32_t) +
-           touched_.capacity() * 2 + passing_.capacity() * 2 + events_.capacity() * sizeof(Event) +
+           touched_.capacity() * 2 + passing_.capacity() * 2 + (events_.capacity() + merged_.capacity()) * sizeof(Event) +
            (activeSpans_.capacity() + pending_.capacity() + cover_.capacity()) *
                sizeof(StyleCoverage) +
            runs_.capacity() * sizeof(CoverageRun);

@@ -102,6 +102,8 @@ private:
     std::vector<std::uint16_t> touched_;
     std::vector<std::uint16_t> passing_;  // styles passing the rule at the scan position
     std::vector<Event> events_;
+    std::vector<Event> merged_;
+    std::size_t subRowStart_[4] = {0, 0, 0, 0};
     std::vector<StyleCoverage> activeSpans_;  // during resolve: style and sub-row count
     std::vector<StyleCoverage> pending_;
     std::int32_t pendingX_ = -1;

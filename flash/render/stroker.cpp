@@ -1,5 +1,7 @@
 #include "flash/render/stroker.h"
 
+#include "flash/render/flatten.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -64,17 +66,7 @@ void Stroker::LineTo(Point p) {
 
 void Stroker::QuadTo(Point c, Point p) {
     if (points_.empty()) points_.push_back(c);
-    const Point p0 = points_.back();
-    const Point dd = Add(Sub(p0, Mul(c, 2)), p);
-    double steps = std::ceil(std::sqrt(Length(dd) / (4 * tolerance_)));
-    if (!(steps >= 1)) steps = 1;
-    const int n = static_cast<int>(std::min(steps, 256.0));
-    for (int i = 1; i <= n; ++i) {
-        const double t = double(i) / n, u = 1 - t;
-        LineTo(i == n ? p
-                      : Point{u * u * p0.x + 2 * u * t * c.x + t * t * p.x,
-                              u * u * p0.y + 2 * u * t * c.y + t * t * p.y});
-    }
+    FlattenQuad(points_.back(), c, p, tolerance_, [this](Point q) { LineTo(q); });
 }
 
 void Stroker::Finish() {
@@ -96,19 +88,157 @@ void Stroker::Finish() {
         return;
     }
     const bool closed = stroke_.closeWhereItMeets && n > 2 && points_.front() == points_.back();
-    for (std::size_t i = 0; i + 1 < n; ++i) Segment(points_[i], points_[i + 1]);
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        Join(points_[i], Unit(Sub(points_[i], points_[i - 1])),
-             Unit(Sub(points_[i + 1], points_[i])));
+    if (stroke_.halfWidth <= 0.5) {
+        // Hairlines as pieces: they are offset across their minor axis, not along a normal.
+        for (std::size_t i = 0; i + 1 < n; ++i) Segment(points_[i], points_[i + 1]);
+        for (std::size_t i = 1; i + 1 < n; ++i) {
+            Join(points_[i], Unit(Sub(points_[i], points_[i - 1])),
+                 Unit(Sub(points_[i + 1], points_[i])));
+        }
+        if (closed) {
+            Join(points_[0], Unit(Sub(points_[n - 1], points_[n - 2])),
+                 Unit(Sub(points_[1], points_[0])));
+        } else {
+            Cap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
+            Cap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
+        }
+        points_.clear();
+        return;
     }
+    // Wider strokes as one outline: the right-hand offset of the polyline going forward, the
+    // end cap, the right-hand offset coming back, the start cap (a closed polyline: the two
+    // offsets as two rings). Outer corners get their join; inner ones pass through the vertex
+    // itself, which makes the outline's winding the sum of the segments' rectangles and the
+    // joins' wedges, so the non-zero rule fills exactly their union.
+    poly_.clear();
+    contourEnds_.clear();
     if (closed) {
-        Join(points_[0], Unit(Sub(points_[n - 1], points_[n - 2])),
-             Unit(Sub(points_[1], points_[0])));
+        OutlineSide(true, true);
+        contourEnds_.push_back(poly_.size());
+        OutlineSide(false, true);
+        contourEnds_.push_back(poly_.size());
     } else {
-        Cap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
-        Cap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
+        OutlineSide(true, false);
+        AppendCap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
+        OutlineSide(false, false);
+        AppendCap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
+        contourEnds_.push_back(poly_.size());
     }
+    AddContours();
     points_.clear();
+}
+
+void Stroker::OutlineSide(bool forward, bool closed) {
+    const std::size_t n = points_.size();
+    auto at = [&](std::size_t i) { return forward ? points_[i] : points_[n - 1 - i]; };
+    const double h = stroke_.halfWidth;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const Point a = at(i), b = at(i + 1);
+        const Point d = Unit(Sub(b, a));
+        const Point o = Mul(Right(d), h);
+        poly_.push_back(Add(a, o));
+        poly_.push_back(Add(b, o));
+        // The corner at b: towards the next segment, round to the first one when closed.
+        if (i + 2 < n) {
+            AppendJoin(b, d, Unit(Sub(at(i + 2), b)));
+        } else if (closed) {
+            AppendJoin(b, d, Unit(Sub(at(1), at(0))));
+        }
+    }
+}
+
+void Stroker::AppendJoin(Point v, Point d1, Point d2) {
+    const double cross = Cross(d1, d2), dot = Dot(d1, d2);
+    const double h = stroke_.halfWidth;
+    if (cross > 0 || (cross == 0 && dot > 0)) {
+        // Turning towards this side (or straight on): the inner corner.
+        if (cross > 0) poly_.push_back(v);
+        return;
+    }
+    const Point o1 = Mul(Right(d1), h), o2 = Mul(Right(d2), h);
+    switch (stroke_.join) {
+        case JoinStyle::Round: {
+            const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
+            const int steps = ArcSteps(angle);
+            const double a0 = std::atan2(o1.y, o1.x);
+            // The offset turns the way the path does (against the angle's sense); turned right
+            // back, that takes the arc round the far side of the end.
+            for (int i = 1; i < steps; ++i) {
+                const double a = a0 - angle * i / steps;
+                poly_.push_back({v.x + h * std::cos(a), v.y + h * std::sin(a)});
+            }
+            return;
+        }
+        case JoinStyle::Bevel:
+            return;
+        case JoinStyle::Miter: {
+            const double limit = std::max(stroke_.miterLimit, 1.0) * h;
+            const Point b = Unit(Add(o1, o2));  // the outer bisector
+            const double cosHalf = Dot(Unit(o1), b);
+            if (cross != 0 && cosHalf > 0 && h / cosHalf <= limit) {
+                poly_.push_back(Add(v, Mul(b, h / cosHalf)));
+                return;
+            }
+            // Cut square to the bisector at the limit's distance.
+            const Point bis = cross != 0 ? b : d1;
+            const double t1 = (limit - Dot(o1, bis)) / std::max(Dot(d1, bis), 1e-12);
+            const double t2 = (limit - Dot(o2, bis)) / std::max(-Dot(d2, bis), 1e-12);
+            if (cross == 0) {
+                // Turned right back: a square end as long as the limit allows.
+                poly_.push_back(Add(Add(v, o1), Mul(d1, limit)));
+                poly_.push_back(Add(Add(v, o2), Mul(d1, limit)));
+                return;
+            }
+            poly_.push_back(Add(Add(v, o1), Mul(d1, t1)));
+            poly_.push_back(Sub(Add(v, o2), Mul(d2, t2)));
+            return;
+        }
+    }
+}
+
+void Stroker::AppendCap(Point p, Point d, CapStyle cap) {
+    // From p + Right(d) h round the outside (d points away from the stroke) to p - Right(d) h.
+    const double h = stroke_.halfWidth;
+    const Point n = Mul(Right(d), h);
+    switch (cap) {
+        case CapStyle::None:
+            return;
+        case CapStyle::Square:
+            poly_.push_back(Add(Add(p, n), Mul(d, h)));
+            poly_.push_back(Add(Sub(p, n), Mul(d, h)));
+            return;
+        case CapStyle::Round: {
+            const int steps = ArcSteps(std::numbers::pi);
+            const double a0 = std::atan2(n.y, n.x);
+            for (int i = 1; i < steps; ++i) {
+                const double a = a0 - std::numbers::pi * i / steps;
+                poly_.push_back({p.x + h * std::cos(a), p.y + h * std::sin(a)});
+            }
+            return;
+        }
+    }
+}
+
+void Stroker::AddContours() {
+    double area = 0;
+    std::size_t begin = 0;
+    for (std::size_t end : contourEnds_) {
+        for (std::size_t i = begin; i < end; ++i) {
+            area += Cross(poly_[i], poly_[i + 1 < end ? i + 1 : begin]);
+        }
+        begin = end;
+    }
+    if (area == 0) return;
+    // One orientation for all the rings of a stroke: a closed stroke's inner ring must stay
+    // the opposite way round to its outer one.
+    const std::uint16_t left = area > 0 ? 0 : style_, right = area > 0 ? style_ : 0;
+    begin = 0;
+    for (std::size_t end : contourEnds_) {
+        for (std::size_t i = begin; i < end; ++i) {
+            out_->AddLine(poly_[i], poly_[i + 1 < end ? i + 1 : begin], left, right);
+        }
+        begin = end;
+    }
 }
 
 void Stroker::AddPolygon(const Point* p, std::size_t count) {

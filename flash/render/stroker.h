@@ -1,7 +1,7 @@
-// Strokes as filled pieces: every segment of a polyline becomes a rectangle, every vertex a
-// join piece on its outer side, every open end a cap. All pieces are given the same winding
-// and the scan converter fills them with the non-zero rule, so their union is the stroke:
-// overlaps are covered once, never twice, and no outline has to be traced around the path.
+// Strokes as filled outlines. The scan converter fills them with the non-zero rule, so a
+// stroke that crosses itself is covered once, never twice. Hairlines are drawn as pieces: every
+// segment a band one pixel thick across its minor axis, every vertex a join piece, every open
+// end a cap, all with the same winding.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,10 @@ public:
     void AddPolygon(const Point* points, std::size_t count);
 
 private:
+    void OutlineSide(bool forward, bool closed);
+    void AppendJoin(Point v, Point d1, Point d2);
+    void AppendCap(Point p, Point d, CapStyle cap);
+    void AddContours();
     void Segment(Point a, Point b);
     void Join(Point v, Point d1, Point d2);
     void Cap(Point p, Point d, CapStyle cap);
@@ -52,6 +56,7 @@ private:
     double tolerance_ = 0.25;
     std::vector<Point> points_;
     std::vector<Point> poly_;
+    std::vector<std::size_t> contourEnds_;
 };
 
 // The stroke width in device pixels of a line style drawn through `toDevice`: the width in
