@@ -29,8 +29,12 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -122,12 +126,15 @@ std::vector<CairoOp> PrepareCairo(const rendertest::RootScene& scene, const Stag
                 const Edge& e = shape.edges[i];
                 Flatten(e, m, pts);
                 for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
-                    if (e.fill1 != 0 && e.fill1 != e.fill0) byStyle[e.fill1].push_back({pts[k], pts[k + 1]});
-                    if (e.fill0 != 0 && e.fill1 != e.fill0) byStyle[e.fill0].push_back({pts[k + 1], pts[k]});
+                    if (e.fill1 != 0 && e.fill1 != e.fill0)
+                        byStyle[e.fill1].push_back({pts[k], pts[k + 1]});
+                    if (e.fill0 != 0 && e.fill1 != e.fill0)
+                        byStyle[e.fill0].push_back({pts[k + 1], pts[k]});
                 }
                 if (e.line != 0) {
                     auto& polylines = lines[e.line];
-                    if (e.newPath || polylines.empty() || !(pts.front() == last)) polylines.emplace_back();
+                    if (e.newPath || polylines.empty() || !(pts.front() == last))
+                        polylines.emplace_back();
                     if (polylines.back().empty()) polylines.back().push_back(pts.front());
                     polylines.back().insert(polylines.back().end(), pts.begin() + 1, pts.end());
                     last = pts.back();
@@ -147,7 +154,8 @@ std::vector<CairoOp> PrepareCairo(const rendertest::RootScene& scene, const Stag
                 cairo_new_path(cr);
                 for (const auto& line : polylines) {
                     cairo_move_to(cr, line[0].x, line[0].y);
-                    for (std::size_t k = 1; k < line.size(); ++k) cairo_line_to(cr, line[k].x, line[k].y);
+                    for (std::size_t k = 1; k < line.size(); ++k)
+                        cairo_line_to(cr, line[k].x, line[k].y);
                 }
                 CairoOp op;
                 op.path = cairo_copy_path(cr);
@@ -203,8 +211,9 @@ void DrawOurs(Renderer& r, Surface& surface, const rendertest::RootScene& scene,
 
 int main(int argc, char** argv) {
     const std::string corpus = argc > 1 ? argv[1] : MORAVEL_CORPUS_DIR "/images";
-    const char* movies[] = {"visual/simple_shapes/heavy_tesselation", "visual/simple_shapes/strokes/scale",
-                            "visual/simple_shapes/overlaps", "from_shumway/acid/acid-clip-2"};
+    const char* movies[] = {"visual/simple_shapes/heavy_tesselation",
+                            "visual/simple_shapes/strokes/scale", "visual/simple_shapes/overlaps",
+                            "from_shumway/acid/acid-clip-2"};
     const std::pair<int, int> sizes[] = {{550, 400}, {1920, 1080}};
     constexpr int kRounds = 7;
     std::printf("%-42s %9s  %9s %9s %9s  %6s %6s\n", "movie", "size", "high ms", "best ms",
@@ -221,7 +230,8 @@ int main(int argc, char** argv) {
         }
         const Rgb bg = scene->MovieData().background.value_or(Rgb{255, 255, 255});
         for (auto [w, h] : sizes) {
-            const StageView view = MakeStageView(ScaleMode::ShowAll, w, h, scene->MovieData().header.stage);
+            const StageView view =
+                MakeStageView(ScaleMode::ShowAll, w, h, scene->MovieData().header.stage);
             PixelBuffer surface(w, h);
             Renderer ours;
             // Every frame of the movie each round (the corpus' heavy movies have one).
@@ -233,34 +243,44 @@ int main(int argc, char** argv) {
             for (int f = 0; f < frames; ++f) DrawOurs(ours, surface, *scene, view, bg);
             const long steadyAllocations = g_allocations.load() - before;
             const std::uint64_t steadyGrowths = ours.Stats().growths - growthsBefore;
-            const double high = MedianMs(kRounds, [&] {
-                for (int f = 0; f < frames; ++f) DrawOurs(ours, surface, *scene, view, bg);
-            }) / frames;
+            const double high = MedianMs(kRounds,
+                                         [&] {
+                                             for (int f = 0; f < frames; ++f)
+                                                 DrawOurs(ours, surface, *scene, view, bg);
+                                         }) /
+                                frames;
             ours.SetQuality(Quality::Best);
             DrawOurs(ours, surface, *scene, view, bg);
-            const double best = MedianMs(kRounds, [&] {
-                for (int f = 0; f < frames; ++f) DrawOurs(ours, surface, *scene, view, bg);
-            }) / frames;
+            const double best = MedianMs(kRounds,
+                                         [&] {
+                                             for (int f = 0; f < frames; ++f)
+                                                 DrawOurs(ours, surface, *scene, view, bg);
+                                         }) /
+                                frames;
 
             const std::vector<CairoOp> ops = PrepareCairo(*scene, view);
             cairo_surface_t* cs = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
             cairo_t* cr = cairo_create(cs);
             cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
             DrawCairo(cr, ops, bg);
-            const double cairo = MedianMs(kRounds, [&] {
-                for (int f = 0; f < frames; ++f) DrawCairo(cr, ops, bg);
-            }) / frames;
+            const double cairo = MedianMs(kRounds,
+                                          [&] {
+                                              for (int f = 0; f < frames; ++f)
+                                                  DrawCairo(cr, ops, bg);
+                                          }) /
+                                 frames;
             cairo_destroy(cr);
             cairo_surface_destroy(cs);
             for (const CairoOp& op : ops) cairo_path_destroy(op.path);
 
             char size[32];
             std::snprintf(size, sizeof size, "%dx%d", w, h);
-            std::printf("%-42s %9s  %9.3f %9.3f %9.3f  %6.2f %6.2f\n", name, size, high, best, cairo,
-                        high / cairo, best / cairo);
-            std::printf("%-42s %9s  %d steady frames: %ld allocations, %llu buffer growths, %zu KB held\n",
-                        "", "", frames, steadyAllocations, static_cast<unsigned long long>(steadyGrowths),
-                        ours.BytesHeld() / 1024);
+            std::printf("%-42s %9s  %9.3f %9.3f %9.3f  %6.2f %6.2f\n", name, size, high, best,
+                        cairo, high / cairo, best / cairo);
+            std::printf(
+                "%-42s %9s  %d steady frames: %ld allocations, %llu buffer growths, %zu KB held\n",
+                "", "", frames, steadyAllocations, static_cast<unsigned long long>(steadyGrowths),
+                ours.BytesHeld() / 1024);
         }
     }
     return 0;

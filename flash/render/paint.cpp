@@ -59,7 +59,8 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
         return;
     }
     std::array<Rgba, kMaxGradientStops> colors;
-    for (std::size_t i = 0; i < stops.size(); ++i) colors[i] = ApplyColorTransform(stops[i].color, cx);
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        colors[i] = ApplyColorTransform(stops[i].color, cx);
     const bool linearLight = g.interpolation == Interpolation::LinearRgb;
     std::size_t next = 0;  // the first stop whose ratio is above the current index
     for (int i = 0; i < 256; ++i) {
@@ -183,8 +184,8 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
             paint.spread = style.gradient.spread;
             paint.focalPoint = style.gradient.focalPoint;
             paint.ramp = rampIndex;
-            paint.opaque = std::all_of(ramp.begin(), ramp.end(),
-                                       [](Pixel p) { return PixelA(p) == 255; });
+            paint.opaque =
+                std::all_of(ramp.begin(), ramp.end(), [](Pixel p) { return PixelA(p) == 255; });
             return;
         }
         case FillKind::Bitmap:

@@ -47,10 +47,10 @@ int SamplesPerSide(Quality quality);
 
 // The stage placed in a device of width x height pixels under a scale mode.
 struct StageView {
-    Matrix toDevice;      // stage twips -> device pixels
-    PixelRect stage;      // where the stage lands (may reach past the device under NoBorder)
-    PixelRect device;     // the whole device
-    double scale = 1;     // device pixels per stage pixel, the mean of the two axes
+    Matrix toDevice;   // stage twips -> device pixels
+    PixelRect stage;   // where the stage lands (may reach past the device under NoBorder)
+    PixelRect device;  // the whole device
+    double scale = 1;  // device pixels per stage pixel, the mean of the two axes
 };
 
 // The stage keeps its aspect under ShowAll (fits whole) and NoBorder (covers the device),
@@ -58,11 +58,11 @@ struct StageView {
 StageView MakeStageView(ScaleMode mode, int deviceWidth, int deviceHeight, const Rect& stage);
 
 struct RenderStats {
-    std::uint64_t shapes = 0;       // shapes drawn (at least partly inside the clip)
-    std::uint64_t culled = 0;       // shapes skipped as wholly outside
-    std::uint64_t lines = 0;        // scan-converted lines after flattening and stroking
-    std::uint64_t refused = 0;      // layers and masks beyond the depth caps, drawn without
-    std::uint64_t growths = 0;      // frames after which the reused buffers had grown
+    std::uint64_t shapes = 0;   // shapes drawn (at least partly inside the clip)
+    std::uint64_t culled = 0;   // shapes skipped as wholly outside
+    std::uint64_t lines = 0;    // scan-converted lines after flattening and stroking
+    std::uint64_t refused = 0;  // layers and masks beyond the depth caps, drawn without
+    std::uint64_t growths = 0;  // frames after which the reused buffers had grown
 };
 
 class Renderer {

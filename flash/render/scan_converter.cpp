@@ -10,11 +10,15 @@ namespace flash::render {
 namespace {
 
 // The first sample index at or after position v (in pixels), samples at (k + 0.5) / s.
-double FirstSampleAt(double v, int s) { return std::ceil(v * s - 0.5); }
+double FirstSampleAt(double v, int s) {
+    return std::ceil(v * s - 0.5);
+}
 
 // Device positions are kept in twentieths of a pixel, as Flash Player keeps them: whether a
 // sample lies inside then comes out as it does there, even for the points of a flattened curve.
-Point Snap(Point p) { return {std::round(p.x * 20) / 20, std::round(p.y * 20) / 20}; }
+Point Snap(Point p) {
+    return {std::round(p.x * 20) / 20, std::round(p.y * 20) / 20};
+}
 
 }  // namespace
 
@@ -59,8 +63,8 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
     lines_.push_back(line);
 }
 
-void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0,
-                            std::uint16_t fill1, double tolerance) {
+void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0, std::uint16_t fill1,
+                            double tolerance) {
     if (fill0 == fill1) return;
     Point prev = p0;
     FlattenQuad(p0, c, p1, tolerance, [&](Point p) {
@@ -207,8 +211,10 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
         merged_.resize(n);
         for (std::size_t sub = 0; sub < static_cast<std::size_t>(s_); sub += 2 * width) {
             const std::size_t a = subRowStart_[sub];
-            const std::size_t mid = sub + width < static_cast<std::size_t>(s_) ? subRowStart_[sub + width] : n;
-            const std::size_t b = sub + 2 * width < static_cast<std::size_t>(s_) ? subRowStart_[sub + 2 * width] : n;
+            const std::size_t mid =
+                sub + width < static_cast<std::size_t>(s_) ? subRowStart_[sub + width] : n;
+            const std::size_t b =
+                sub + 2 * width < static_cast<std::size_t>(s_) ? subRowStart_[sub + 2 * width] : n;
             std::merge(events_.begin() + a, events_.begin() + mid, events_.begin() + mid,
                        events_.begin() + b, merged_.begin() + a, byK);
         }
@@ -241,8 +247,8 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
                     for (const StyleCoverage& c : activeSpans_) {
                         cover_.push_back({c.style, static_cast<std::uint16_t>(c.coverage * s)});
                     }
-                    runs_.push_back({a / s, pb, first,
-                                     static_cast<std::uint32_t>(activeSpans_.size())});
+                    runs_.push_back(
+                        {a / s, pb, first, static_cast<std::uint32_t>(activeSpans_.size())});
                 }
                 if (k % s != 0) AddPending(pb, k % s);
             }
@@ -268,7 +274,8 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
 std::size_t ScanConverter::BytesHeld() const {
     return lines_.capacity() * sizeof(Line) + order_.capacity() * sizeof(std::uint32_t) +
            active_.capacity() * sizeof(Active) + counts_.capacity() * sizeof(std::int32_t) +
-           touched_.capacity() * 2 + passing_.capacity() * 2 + (events_.capacity() + merged_.capacity()) * sizeof(Event) +
+           touched_.capacity() * 2 + passing_.capacity() * 2 +
+           (events_.capacity() + merged_.capacity()) * sizeof(Event) +
            (activeSpans_.capacity() + pending_.capacity() + cover_.capacity()) *
                sizeof(StyleCoverage) +
            runs_.capacity() * sizeof(CoverageRun);

@@ -41,9 +41,7 @@ public:
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     Pixel* Row(int y) override { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-    const Pixel* Row(int y) const {
-        return pixels_.data() + static_cast<std::size_t>(y) * width_;
-    }
+    const Pixel* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     Pixel At(int x, int y) const { return Row(y)[x]; }
 
 private:
@@ -73,10 +71,18 @@ private:
 };
 
 // Channel access and packing.
-constexpr std::uint32_t PixelA(Pixel p) { return p >> 24; }
-constexpr std::uint32_t PixelR(Pixel p) { return p >> 16 & 0xFF; }
-constexpr std::uint32_t PixelG(Pixel p) { return p >> 8 & 0xFF; }
-constexpr std::uint32_t PixelB(Pixel p) { return p & 0xFF; }
+constexpr std::uint32_t PixelA(Pixel p) {
+    return p >> 24;
+}
+constexpr std::uint32_t PixelR(Pixel p) {
+    return p >> 16 & 0xFF;
+}
+constexpr std::uint32_t PixelG(Pixel p) {
+    return p >> 8 & 0xFF;
+}
+constexpr std::uint32_t PixelB(Pixel p) {
+    return p & 0xFF;
+}
 constexpr Pixel PackPixel(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return a << 24 | r << 16 | g << 8 | b;
 }
