@@ -304,6 +304,33 @@ TEST(Render, HairlinesAndThinLinesAreOnePixel) {
     }
 }
 
+TEST(Render, PixelHintingPutsLinesOnWholePixels) {
+    // A line 1 and 2 pixels wide, its middle at y = 8.3: hinted, it covers whole rows even
+    // with 4 x 4 samples; unhinted, it leaves part-covered rows.
+    for (auto [width, rows] : {std::pair{20, "........#......."}, {40, ".......##......."}}) {
+        for (bool hinted : {true, false}) {
+            ShapeWriter w(4);
+            swfwriter::LineStyle2 l;
+            l.width = static_cast<std::uint16_t>(width);
+            l.pixelHinting = hinted;
+            w.LineStyle(w.Line(l)).MoveTo(0, 166).LineTo(320, 166);
+            DrawRequest r = Request(w);
+            r.quality = Quality::Best;
+            const PixelBuffer p = DrawShapeBody(r);
+            std::string column;
+            for (int row = 0; row < 16; ++row) {
+                const Pixel px = p.At(8, row);
+                column += px == kBlack ? '#' : px == kWhite ? '.' : '+';
+            }
+            if (hinted) {
+                EXPECT_EQ(column, rows) << width;
+            } else {
+                EXPECT_NE(column.find('+'), std::string::npos) << width << " " << column;
+            }
+        }
+    }
+}
+
 // Draws a full-surface red square through the renderer after `setUp` (unless told not to),
 // for the mask and layer tests.
 PixelBuffer RedAfter(const std::function<void(Renderer&, const Shape&)>& setUp,

@@ -14,8 +14,17 @@ std::uint8_t TransformChannel(std::uint8_t value, std::int32_t mul, std::int32_t
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
 }
 
-double ToLinear(double c) {
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+// sRGB channel values in linear light, computed once.
+const std::array<double, 256>& LinearTable() {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double c = i / 255.0;
+            t[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return t;
+    }();
+    return table;
 }
 
 double FromLinear(double c) {
@@ -29,7 +38,7 @@ std::uint8_t Round255(double v) {
 Rgba Mix(Rgba a, Rgba b, double t, bool linearLight) {
     auto mix = [&](std::uint8_t x, std::uint8_t y) {
         if (!linearLight) return Round255(x + (y - x) * t);
-        const double lx = ToLinear(x / 255.0), ly = ToLinear(y / 255.0);
+        const double lx = LinearTable()[x], ly = LinearTable()[y];
         return Round255(FromLinear(lx + (ly - lx) * t) * 255);
     };
     Rgba out;

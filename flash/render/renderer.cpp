@@ -402,6 +402,15 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     scan_.Reset(clip, samples);
     std::uint16_t current = 0;
     Point last{};
+    // Pixel hinting puts the line's middle on a pixel's middle when it covers an odd number of
+    // pixels, on a pixel boundary when even, so that it covers whole pixels.
+    double hintOffset = -1;  // < 0: no hinting
+    auto at = [&](std::int32_t x, std::int32_t y) {
+        const Point p = m.Apply({double(x), double(y)});
+        if (hintOffset < 0) return p;
+        return Point{std::floor(p.x - hintOffset + 0.5) + hintOffset,
+                     std::floor(p.y - hintOffset + 0.5) + hintOffset};
+    };
     for (std::uint32_t i : strokeOrder_) {
         const Edge& e = shape.edges[i];
         if (e.line != current) {
@@ -415,13 +424,18 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             st.join = ls.join;
             st.miterLimit = ls.miterLimit;
             st.closeWhereItMeets = !ls.noClose;
+            hintOffset = -1;
+            if (ls.pixelHinting) {
+                const long pixels = std::lround(st.halfWidth * 2);
+                hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
+            }
             stroker_.Begin(scan_, current, st, kCurveTolerance);
         }
-        const Point p0 = m.Apply({double(e.x0), double(e.y0)});
-        const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+        const Point p0 = at(e.x0, e.y0);
+        const Point p1 = at(e.x1, e.y1);
         if (e.newPath || !(p0 == last)) stroker_.MoveTo(p0);
         if (e.curved) {
-            stroker_.QuadTo(m.Apply({double(e.cx), double(e.cy)}), p1);
+            stroker_.QuadTo(at(e.cx, e.cy), p1);
         } else {
             stroker_.LineTo(p1);
         }
