@@ -468,9 +468,14 @@ TEST(RenderLayers, ALayerIsCompositedWithItsModeOnlyWhenPopped) {
         r.DrawShape(left, Matrix::Scale(0.05, 0.05), {});
         r.PopLayer();
         r.PopLayer();
-        r.PushLayer(BlendMode::Erase);  // the red square erases what it covers: all of it
+        r.PushLayer(BlendMode::Layer);
+        r.PushLayer(BlendMode::Erase);  // the red square erases the group where it covers
     });
-    EXPECT_EQ(p.At(3, 8), 0x00000000u);
+    EXPECT_EQ(p.At(3, 8), 0xFF0000FFu);
+    EXPECT_EQ(p.At(15, 8), kWhite);  // past the left square and its wide stroke
+    // Straight on the stage, with no layer to act on, Alpha draws as Normal.
+    p = RedAfter([](Renderer& r, const Shape&) { r.PushLayer(BlendMode::Alpha); });
+    EXPECT_EQ(p.At(8, 8), kRed);
     // A layer's own colour transform applies when it is composited.
     p = RedAfter([](Renderer& r, const Shape&) {
         r.PushLayer(BlendMode::Layer, {256, 256, 256, 128, 0, 0, 0, 0});

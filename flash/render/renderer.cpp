@@ -383,6 +383,7 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             }
         }
         stats_.lines += scan_.LineCount();
+        if (scan_.Limited()) ++stats_.limited;
         scan_.Render(shape.nonZeroWinding ? FillRule::NonZero : FillRule::EvenOdd,
                      static_cast<std::uint16_t>(shape.fills.size()), fillSink);
     }
@@ -443,6 +444,7 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     }
     stroker_.Finish();
     stats_.lines += scan_.LineCount();
+    if (scan_.Limited()) ++stats_.limited;
     scan_.Render(FillRule::NonZero, static_cast<std::uint16_t>(shape.lines.size()), lineSink);
 }
 
@@ -562,6 +564,14 @@ void Renderer::CloseTop() {
 void Renderer::CompositeLayer(const Level& layer) {
     const int parent = static_cast<int>(levels_.size()) - 2;
     const int mask = levels_[parent].activeMask;
+    // Alpha and Erase work on the layer of an enclosing object; with none (straight on the
+    // stage) Flash Player draws them as Normal.
+    int drawnOn = parent;
+    while (levels_[drawnOn].passthrough) --drawnOn;
+    BlendMode mode = layer.mode;
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) {
+        mode = BlendMode::Normal;
+    }
     const std::size_t width = layer.rect.Width();
     const bool transform = !layer.cx.IsIdentity();
     for (int y = layer.rect.top; y < layer.rect.bottom; ++y) {
@@ -582,7 +592,7 @@ void Renderer::CompositeLayer(const Level& layer) {
         const std::uint8_t* m = nullptr;
         if (mask >= 0) m = MaskRow(mask, y) + (layer.rect.left - masks_[mask].rect.left);
         Pixel* dst = LevelRow(parent, y) + (layer.rect.left - levels_[parent].rect.left);
-        BlendRow(layer.mode, src, dst, static_cast<int>(width), m);
+        BlendRow(mode, src, dst, static_cast<int>(width), m);
     }
 }
 

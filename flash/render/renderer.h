@@ -13,7 +13,9 @@
 // clipped by every mask in force; a mask is the union of its shapes' fills (colours, alpha and
 // strokes do not matter, as in Flash's mask layers). A layer gathers its content off-screen
 // and is composited with its blend mode (and an optional colour transform of its own) when
-// popped; the masks in force where it was pushed clip it then.
+// popped; the masks in force where it was pushed clip it then. Alpha and Erase change the
+// layer they are drawn into; pushed with no layer around them they draw as Normal, as Flash
+// Player does.
 //
 // Memory: the surface, one buffer per open layer or mask (reused from frame to frame), and
 // the scan converter's one row of coverage. After the first frames of a movie nothing is
@@ -63,6 +65,7 @@ struct RenderStats {
     std::uint64_t lines = 0;    // scan-converted lines after flattening and stroking
     std::uint64_t refused = 0;  // layers and masks beyond the depth caps, drawn without
     std::uint64_t growths = 0;  // frames after which the reused buffers had grown
+    std::uint64_t limited = 0;  // passes cut short at ScanConverter::kMaxLines
 };
 
 class Renderer {

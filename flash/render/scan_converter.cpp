@@ -30,10 +30,15 @@ void ScanConverter::Reset(const PixelRect& clip, int samplesPerSide) {
     kMin_ = clip_.left * s_;
     kMax_ = clip_.right * s_;
     lines_.clear();
+    limited_ = false;
 }
 
 void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16_t fill1) {
     if (fill0 == fill1) return;
+    if (lines_.size() >= kMaxLines) {
+        limited_ = true;
+        return;
+    }
     p0 = Snap(p0);
     p1 = Snap(p1);
     if (!std::isfinite(p0.x) || !std::isfinite(p0.y) || !std::isfinite(p1.x) ||

@@ -74,7 +74,8 @@ void Stroker::LineTo(Point p) {
         points_.push_back(p);
         return;
     }
-    if (p == points_.back()) return;
+    // The scan converter takes no more lines than this either.
+    if (p == points_.back() || points_.size() >= ScanConverter::kMaxLines) return;
     points_.push_back(p);
 }
 
