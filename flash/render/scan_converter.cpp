@@ -230,7 +230,8 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
     activeSpans_.clear();
     pending_.clear();
     pendingX_ = -1;
-    const std::int32_t s = s_;
+    // Sample columns are never negative and s is 1, 2 or 4: shifts and masks, not divisions.
+    const std::int32_t s = s_, shift = s_ == 4 ? 2 : s_ == 2 ? 1 : 0, low = s_ - 1;
     std::int32_t pos = events_.front().k;
     std::size_t i = 0;
     while (i < events_.size()) {
@@ -238,24 +239,24 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
         if (pos < k && !activeSpans_.empty()) {
             // [pos, k) is covered alike: a part pixel, whole pixels, a part pixel.
             std::int32_t a = pos;
-            const std::int32_t pb = k / s;
-            if (a / s == pb) {
+            const std::int32_t pb = k >> shift;
+            if (a >> shift == pb) {
                 AddPending(pb, k - a);
             } else {
-                if (a % s != 0) {
-                    AddPending(a / s, s - a % s);
-                    a += s - a % s;
+                if ((a & low) != 0) {
+                    AddPending(a >> shift, s - (a & low));
+                    a += s - (a & low);
                 }
-                if (a / s < pb) {
+                if (a >> shift < pb) {
                     FlushPending();
                     const auto first = static_cast<std::uint32_t>(cover_.size());
                     for (const StyleCoverage& c : activeSpans_) {
                         cover_.push_back({c.style, static_cast<std::uint16_t>(c.coverage * s)});
                     }
                     runs_.push_back(
-                        {a / s, pb, first, static_cast<std::uint32_t>(activeSpans_.size())});
+                        {a >> shift, pb, first, static_cast<std::uint32_t>(activeSpans_.size())});
                 }
-                if (k % s != 0) AddPending(pb, k % s);
+                if ((k & low) != 0) AddPending(pb, k & low);
             }
         }
         for (; i < events_.size() && events_[i].k == k; ++i) {
