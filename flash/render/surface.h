@@ -50,7 +50,8 @@ private:
     std::vector<Pixel> pixels_;
 };
 
-// Someone else's pixels: the stride is in bytes and may be negative (a bottom-up DIB).
+// Someone else's pixels, `firstRow` pointing at the top row: the stride is in bytes and is
+// negative for a bottom-up DIB (whose top row is the last in memory).
 class SurfaceView final : public Surface {
 public:
     SurfaceView(void* firstRow, int width, int height, std::ptrdiff_t strideBytes)
