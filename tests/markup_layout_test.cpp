@@ -212,6 +212,13 @@ TEST_F(Layout, RulesSpanAShareOfTheWidthAcrossTheMiddleOfTheirLine) {
         ASSERT_EQ(strokes.size(), 1u) << c.text;
         EXPECT_EQ(strokes[0].strokes[0], c.stroke) << c.text;
     }
+    // A rule stands on a line of its own, placed by the alignment like any line.
+    EXPECT_EQ(RunsOf("ab<hr width=50%>cd", 200),
+              (std::vector<Placed>{{"ab", 0, 0}, {"cd", 0, 26}}));
+    EXPECT_EQ(d.device.Calls(PaintCall::Kind::Strokes)[0].strokes[0].points,
+              (std::vector<Point>{{0, 19}, {100, 19}}));
+    d.Paint("<center><hr width=50%></center>", 200);
+    EXPECT_EQ(d.device.Calls(PaintCall::Kind::Strokes)[0].strokes[0].points[0], (Point{50, 6}));
     d.engine.Settings().maxWidth = 100;
     EXPECT_EQ(d.Measure("<hr width=50%>"), (Size{51, 14}));
 }

@@ -16,8 +16,8 @@ Size FixedMetricsDevice::Extent(std::string_view text) {
     return {width, font.fontHeight};
 }
 
-void FixedMetricsDevice::DrawText(Point topLeft, std::string_view text, const TextStyle& style,
-                                  int extra, int breaks) {
+void FixedMetricsDevice::DrawRun(Point topLeft, std::string_view text, const TextStyle& style,
+                                 int extra, int breaks) {
     PaintCall c;
     c.kind = PaintCall::Kind::Text;
     c.at = topLeft;

@@ -43,18 +43,18 @@ public:
 
     int Dpi() override { return dpi; }
     int XHeight(const TextStyle& style) override { return style.fontHeight / 2; }
-    void SelectFont(const TextStyle& style) override { font = style; }
+    void UseFont(const TextStyle& style) override { font = style; }
     FontMetrics Metrics() override;
     Size Extent(std::string_view text) override;
     std::optional<Size> ImageSize(const ImageRef& image) override {
         return images ? images(image) : std::nullopt;
     }
-    std::string LoadString(const StringRef& ref) override {
+    std::string LoadResourceString(const StringRef& ref) override {
         return strings ? strings(ref) : std::string();
     }
 
-    void DrawText(Point topLeft, std::string_view text, const TextStyle& style, int extra,
-                  int breaks) override;
+    void DrawRun(Point topLeft, std::string_view text, const TextStyle& style, int extra,
+                 int breaks) override;
     void DrawStrokes(const std::vector<Stroke>& strokes) override;
     void FillEffect(Rect r, int effectCode, Colour begin, Colour middle, Colour end,
                     int granularity, int blendPercent) override;

@@ -250,7 +250,7 @@ private:
     void Image(Flow& flow, const Token& t, int code);
     void Rule(Flow& flow, const Token& t);
     int FontHeightNow() {
-        device_.SelectFont(cur_.normal);
+        device_.UseFont(cur_.normal);
         return device_.Metrics().height;
     }
     std::unique_ptr<Table> BuildTable(const std::vector<Token>& tokens, std::size_t begin,
@@ -301,7 +301,7 @@ void LayoutBuilder::Emit(Flow& flow, std::string_view text, const FontMetrics& m
 void LayoutBuilder::Run(Flow& flow, std::string_view raw) {
     const std::string transformed = TransformText(raw, cur_.normal.transform);
     std::string_view text = transformed;
-    device_.SelectFont(cur_.normal);
+    device_.UseFont(cur_.normal);
     const FontMetrics m = device_.Metrics();
     while (!text.empty()) {
         if (flow.continuation && !flow.content) {
@@ -406,12 +406,12 @@ void LayoutBuilder::CloseLine(Flow& flow, bool wrapped) {
             const int before = last.width;
             line.record.blanks -= last.blanks;
             last.text.resize(trimmed.size());
-            device_.SelectFont(styles_[last.style].normal);
+            device_.UseFont(styles_[last.style].normal);
             last.width = last.text.empty() ? 0 : device_.Extent(last.text).cx;
             last.blanks = CountBlanks(last.text);
             line.record.blanks += last.blanks;
             flow.x -= before - last.width;
-            device_.SelectFont(cur_.normal);
+            device_.UseFont(cur_.normal);
         }
     }
     line.record.width = flow.x;
@@ -536,11 +536,14 @@ void LayoutBuilder::Rule(Flow& flow, const Token& t) {
             item.width = rules_.Length(*w, 0, st);
         }
     }
-    // A rule is as tall as the current font (at least its thickness), and drawn across the
-    // middle of its line.
+    // A rule is as tall as the current font (at least its thickness), drawn across the middle
+    // of a line of its own: its width is a share of the width a paint has, which the measure
+    // cannot know, so nothing may stand beside it.
     item.height = std::max(item.thickness, FontHeightNow());
     SetState(saved);
+    if (flow.content) CloseLine(flow, false);
     Object(flow, std::move(item));
+    CloseLine(flow, false);
 }
 
 void LayoutBuilder::Tag(Flow& flow, const Token& t, const TagInfo& info) {
@@ -622,7 +625,7 @@ void LayoutBuilder::Tag(Flow& flow, const Token& t, const TagInfo& info) {
             } else {
                 break;
             }
-            const std::string text = device_.LoadString(ref);
+            const std::string text = device_.LoadResourceString(ref);
             Run(flow, text);
             break;
         }
@@ -1194,7 +1197,7 @@ void LayoutPainter::DrawLine(const Line& line, int x, int top, int avail) {
                                             extra * blanksBefore / total);
                     blanksBefore += item.blanks;
                 }
-                p_.DrawText({ix, ty}, item.text, style, part, part > 0 ? item.blanks : 0);
+                p_.DrawRun({ix, ty}, item.text, style, part, part > 0 ? item.blanks : 0);
                 const int w = item.width + part;
                 if (style.overline) {
                     p_.DrawStrokes(StyledLineStrokes({ix, ty}, {ix + w, ty}, style.textColour,

@@ -58,12 +58,12 @@ std::optional<BackgroundPicture> ParseBackgroundPicture(std::string_view value);
 class MarkupDevice : public StyleEnvironment {
 public:
     // Later calls measure with the font of this style.
-    virtual void SelectFont(const TextStyle& style) = 0;
+    virtual void UseFont(const TextStyle& style) = 0;
     virtual FontMetrics Metrics() = 0;
     virtual Size Extent(std::string_view text) = 0;
     // The natural size of an image; empty when it cannot be loaded.
     virtual std::optional<Size> ImageSize(const ImageRef& image) = 0;
-    virtual std::string LoadString(const StringRef& ref) = 0;
+    virtual std::string LoadResourceString(const StringRef& ref) = 0;
 };
 
 // How an image is drawn.
@@ -87,8 +87,8 @@ class MarkupPainter : public MarkupDevice {
 public:
     // Text at its top-left corner in the style's font, colours and background; justifyExtra
     // pixels are spread over the run's justifyBreaks blanks.
-    virtual void DrawText(Point topLeft, std::string_view text, const TextStyle& style,
-                          int justifyExtra, int justifyBreaks) = 0;
+    virtual void DrawRun(Point topLeft, std::string_view text, const TextStyle& style,
+                         int justifyExtra, int justifyBreaks) = 0;
     virtual void DrawStrokes(const std::vector<Stroke>& strokes) = 0;
     virtual void FillEffect(Rect r, int effectCode, Colour begin, Colour middle, Colour end,
                             int granularity, int blendPercent) = 0;
