@@ -311,6 +311,40 @@ TEST_F(Drawing, ImagesAndStringsFromFilesAndModules) {
               drawer.MeasureText(c.dc(), "&lt;b>kept as text&lt;/b>").cx);
 }
 
+TEST_F(Drawing, ImagesFromResourcesModulesAndTiledBackgrounds) {
+    Canvas c(64, 64);
+    // Bitmap 42 of this program is 2 x 2 green pixels.
+    EXPECT_EQ(Draw(c, "<bmp idres=42 width=6 height=6>").cx, 7);
+    EXPECT_EQ(c.At(5, 5), RGB(0, 255, 0));
+    EXPECT_EQ(drawer.MeasureText(c.dc(), "<bmp idres=43>").cx, 1);  // no such bitmap
+    c.Fill(RGB(255, 255, 255));
+    Draw(c, "<table background=idres:42 border=0 cellspacing=0 cellpadding=0 width=20>"
+            "<tr><td height=20></td></tr></table>");
+    EXPECT_EQ(c.CountNot(RGB(0, 255, 0), RECT{0, 0, 20, 20}), 0);  // tiled over the table
+    EXPECT_EQ(c.At(20, 20), RGB(255, 255, 255));
+    // The system's own modules: a bitmap and an icon of user32.
+    c.Fill(RGB(255, 255, 255));
+    const SIZE bitmap = Draw(c, "<bmp iddll=32754 srcdll=user32.dll>");  // OBM_CLOSE
+    EXPECT_GT(bitmap.cx, 1);
+    EXPECT_GT(c.CountNot(RGB(255, 255, 255), RECT{0, 0, 64, 64}), 0);
+    const SIZE icon = drawer.MeasureText(c.dc(), "<icon iddll=32512 srcdll=user32.dll>");
+    EXPECT_EQ(icon.cx, GetSystemMetrics(SM_CXICON) + 1);
+    EXPECT_EQ(drawer.MeasureText(c.dc(), "<bmp iddll=1 srcdll=no-such-module.dll>").cx, 1);
+}
+
+TEST_F(Drawing, AnAnimatedStripShowsItsNextFrameAfterItsTicks) {
+    HBITMAP strip = MakeBitmap(8, 4, RGB(0, 0, 255), RGB(255, 0, 0));  // red, then blue
+    Canvas c(20, 20);
+    const SIZE s = Draw(c, "<bmp handle=" + HandleText(strip) + " cx=4 speed=2>");
+    EXPECT_EQ(s.cx, 5);
+    EXPECT_EQ(c.At(2, 2), RGB(255, 0, 0));
+    EXPECT_FALSE(drawer.StepAnimations());
+    EXPECT_TRUE(drawer.StepAnimations());
+    drawer.RenderText(c.dc(), RECT{0, 0, s.cx, s.cy});
+    EXPECT_EQ(c.At(2, 2), RGB(0, 0, 255));
+    DeleteObject(strip);
+}
+
 // A window that records the messages the drawer sends it.
 struct Listener {
     static constexpr UINT kMessage = 1125;
