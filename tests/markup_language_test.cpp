@@ -280,23 +280,13 @@ TEST_P(Property, ChangesExactlyWhatItNames) {
     GetParam().expect(expected);
     TextStyle actual = start;
     ApplyDeclarations(actual, GetParam().declarations, rules);
-    EXPECT_EQ(actual.fontHeight, expected.fontHeight);
-    EXPECT_EQ(actual.weight, expected.weight);
-    EXPECT_EQ(actual.italic, expected.italic);
-    EXPECT_EQ(std::tie(actual.underline, actual.strikeout, actual.overline),
-              std::tie(expected.underline, expected.strikeout, expected.overline));
-    EXPECT_EQ(actual.face, expected.face);
-    EXPECT_EQ(actual.textColour, expected.textColour);
-    EXPECT_EQ(actual.opaqueBackground, expected.opaqueBackground);
-    EXPECT_EQ(actual.backgroundColour, expected.backgroundColour);
-    EXPECT_EQ(actual.hAlign, expected.hAlign);
-    EXPECT_EQ(actual.vAlign, expected.vAlign);
-    EXPECT_EQ(actual.transform, expected.transform);
-    EXPECT_EQ(actual.borderStyle, expected.borderStyle);
-    EXPECT_EQ(actual.borderWidth, expected.borderWidth);
-    EXPECT_EQ(actual.borderLight, expected.borderLight);
-    EXPECT_EQ(actual.borderDark, expected.borderDark);
-    EXPECT_EQ(std::tie(actual.margin, actual.padding), std::tie(expected.margin, expected.padding));
+    auto fields = [](const TextStyle& t) {
+        return std::tie(t.fontHeight, t.weight, t.italic, t.underline, t.strikeout, t.overline,
+                        t.face, t.textColour, t.opaqueBackground, t.backgroundColour, t.hAlign,
+                        t.vAlign, t.transform, t.borderStyle, t.borderWidth, t.borderLight,
+                        t.borderDark, t.margin, t.padding);
+    };
+    EXPECT_EQ(fields(actual), fields(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Declarations, Property,

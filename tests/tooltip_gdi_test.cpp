@@ -318,8 +318,9 @@ TEST_F(Drawing, ImagesFromResourcesModulesAndTiledBackgrounds) {
     EXPECT_EQ(c.At(5, 5), RGB(0, 255, 0));
     EXPECT_EQ(drawer.MeasureText(c.dc(), "<bmp idres=43>").cx, 1);  // no such bitmap
     c.Fill(RGB(255, 255, 255));
-    Draw(c, "<table background=idres:42 border=0 cellspacing=0 cellpadding=0 width=20>"
-            "<tr><td height=20></td></tr></table>");
+    Draw(c,
+         "<table background=idres:42 border=0 cellspacing=0 cellpadding=0 width=20>"
+         "<tr><td height=20></td></tr></table>");
     EXPECT_EQ(c.CountNot(RGB(0, 255, 0), RECT{0, 0, 20, 20}), 0);  // tiled over the table
     EXPECT_EQ(c.At(20, 20), RGB(255, 255, 255));
     // The system's own modules: a bitmap and an icon of user32.

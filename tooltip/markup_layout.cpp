@@ -243,7 +243,8 @@ private:
 
     void Tag(Flow& flow, const Token& t, const TagInfo& info);
     void Run(Flow& flow, std::string_view raw);
-    void Emit(Flow& flow, std::string_view text, const FontMetrics& m);
+    void Emit(Flow& flow, std::string_view text, const FontMetrics& m,
+              std::optional<Size> measured = std::nullopt);
     void Object(Flow& flow, Item item);
     void CloseLine(Flow& flow, bool wrapped);
     void EndSegment(Flow& flow);
@@ -272,9 +273,10 @@ private:
     std::vector<LineRecord>* records_ = nullptr;
 };
 
-void LayoutBuilder::Emit(Flow& flow, std::string_view text, const FontMetrics& m) {
+void LayoutBuilder::Emit(Flow& flow, std::string_view text, const FontMetrics& m,
+                         std::optional<Size> measured) {
     if (text.empty()) return;
-    const Size extent = device_.Extent(text);
+    const Size extent = measured ? *measured : device_.Extent(text);
     Item item;
     item.kind = Item::Kind::Text;
     item.x = flow.x;
@@ -308,9 +310,9 @@ void LayoutBuilder::Run(Flow& flow, std::string_view raw) {
             text = TrimLeadingBlanks(text);
             if (text.empty()) break;
         }
-        const int whole = device_.Extent(text).cx;
-        if (flow.wrap <= 0 || static_cast<long long>(flow.x) + whole <= flow.wrap) {
-            Emit(flow, text, m);
+        const Size whole = device_.Extent(text);
+        if (flow.wrap <= 0 || static_cast<long long>(flow.x) + whole.cx <= flow.wrap) {
+            Emit(flow, text, m, whole);
             break;
         }
         const int avail = flow.wrap - flow.x;
@@ -320,11 +322,13 @@ void LayoutBuilder::Run(Flow& flow, std::string_view raw) {
             std::min(text.size(), 2 * static_cast<std::size_t>(std::max(avail, 0)) + 2);
 
         // 1. The longest prefix ending with a break character that fits.
+        //    A prefix of blanks only is no candidate: it would leave nothing on the line.
         std::vector<std::size_t> ends;
+        bool visible = false;
         for (std::size_t i = 0; i < reach; i += base::CharLength(text, i)) {
             const std::size_t len = base::CharLength(text, i);
-            if (len == 1 && kBreakCharacters.find(text[i]) != std::string_view::npos &&
-                !TrimTrailingBlanks(text.substr(0, i + 1)).empty()) {
+            visible = visible || len > 1 || text[i] != ' ';
+            if (len == 1 && visible && kBreakCharacters.find(text[i]) != std::string_view::npos) {
                 ends.push_back(i + 1);
             }
         }
