@@ -402,11 +402,34 @@ TEST_F(Drawing, HotLinksAreToldOnChangeAndMessageLinksSendTheirText) {
     EXPECT_EQ(Listener::Log().size(), 4u);
 }
 
-TEST_F(Drawing, TheHandCursorIsLoadedOrTheSystemsOwn) {
-    ASSERT_NE(drawer.HandCursor(), nullptr);
-    if (!drawer.HandCursorFromHelp()) {
+TEST(HandCursor, CursorOfTheHelpProgramElseTheSystemsHand) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string help = std::string(windows) + "\\winhlp32.exe";
+    if (GetFileAttributesA(help.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_NE(MarkupDrawer().HandCursor(), nullptr);
+        GTEST_SKIP() << "this Windows has its own help program";
+    }
+    // Wine's prefix has none: the system's hand stands in.
+    {
+        MarkupDrawer drawer;
+        EXPECT_FALSE(drawer.HandCursorFromHelp());
         EXPECT_EQ(drawer.HandCursor(), LoadCursorA(nullptr, IDC_HAND));
     }
+    // A help program with cursor 106 (this test program carries one): its copy is used.
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileA(self, help.c_str(), FALSE));
+    {
+        MarkupDrawer drawer;
+        EXPECT_TRUE(drawer.HandCursorFromHelp());
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(drawer.HandCursor(), &info));
+        EXPECT_EQ(std::make_pair(info.xHotspot, info.yHotspot), std::make_pair(4ul, 2ul));
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+    }
+    DeleteFileA(help.c_str());
 }
 
 // Reads HKEY_CLASSES_ROOT\key's default value; empty when missing.
