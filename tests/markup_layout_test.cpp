@@ -539,6 +539,9 @@ TEST_F(Layout, MalformedTablesStayInsideTheirGrid) {
         "<table><tr><td><table><tr><td><table><tr><td><table><tr><td><table><tr><td><table>"
         "<tr><td><table><tr><td><table><tr><td>deep",
         "</table></td></tr>text<table></table><table><tr></tr></table>",
+        // Percentages far beyond any width stay within the coordinates a paint can add up.
+        "<table width=99999999999%><tr><td width=99999999999%>a</td><td width=99999999999%>b"
+        "</td><td width=99999999999%>c</td><td>d</td></tr></table>",
     };
     d.engine.Settings().maxWidth = 50;
     for (const char* t : texts) {

@@ -19,6 +19,13 @@ constexpr int kMaxCoordinate = 1 << 24;
 
 constexpr std::string_view kBreakCharacters = " -.,!:;)}]?";
 
+// A percentage ("50%") of a size, within 0 ... kMaxCoordinate however large the number.
+int PercentOf(int size, std::string_view value) {
+    const int percent = std::min(LeadingNumber(value), 100000);
+    const long long v = static_cast<long long>(size) * percent / 100;
+    return static_cast<int>(std::clamp<long long>(v, 0, kMaxCoordinate));
+}
+
 int AddSaturated(int a, int b) {
     return static_cast<int>(
         std::clamp<long long>(static_cast<long long>(a) + b, -kMaxCoordinate, kMaxCoordinate));
@@ -940,9 +947,8 @@ std::unique_ptr<Table> LayoutBuilder::BuildTable(const std::vector<Token>& token
         Cell& c = t.cells[k];
         const std::string& w = c.box.width;
         if (!w.empty()) {
-            c.fixedWidth = w.back() == '%'
-                               ? (innerAvail > 0 ? MulDiv(innerAvail, LeadingNumber(w), 100) : 0)
-                               : rules_.Length(w, 0, states[k].normal);
+            c.fixedWidth = w.back() == '%' ? (innerAvail > 0 ? PercentOf(innerAvail, w) : 0)
+                                           : rules_.Length(w, 0, states[k].normal);
         }
         if (!c.box.height.empty() && c.box.height.back() != '%') {
             c.fixedHeight = rules_.Length(c.box.height, 0, states[k].normal);
@@ -1024,7 +1030,7 @@ std::unique_ptr<Table> LayoutBuilder::BuildTable(const std::vector<Token>& token
     for (int h : t.rowHeight) t.height = AddSaturated(t.height, h);
     if (!t.box.width.empty()) {
         const int want = t.box.width.back() == '%'
-                             ? (avail > 0 ? MulDiv(avail, LeadingNumber(t.box.width), 100) : 0)
+                             ? (avail > 0 ? PercentOf(avail, t.box.width) : 0)
                              : rules_.Length(t.box.width, 0, tableState.normal);
         if (want > t.width) {
             share(t.colWidth, t.fixedCol, want - t.width);
@@ -1263,8 +1269,9 @@ void LayoutPainter::DrawTable(const Table& t, int x, int y, int avail) {
         const int extra = avail - width;
         if (!flex.empty()) {
             const int each = extra / static_cast<int>(flex.size());
-            for (int k : flex) widths[k] += each;
-            widths[flex.back()] += extra - each * static_cast<int>(flex.size());
+            for (int k : flex) widths[k] = AddSaturated(widths[k], each);
+            widths[flex.back()] =
+                AddSaturated(widths[flex.back()], extra - each * static_cast<int>(flex.size()));
             width = avail;
         } else if (t.place == HAlign::Center) {
             x += extra / 2;
@@ -1276,9 +1283,9 @@ void LayoutPainter::DrawTable(const Table& t, int x, int y, int avail) {
     // last column, so the cells always cover the table.
     int used = 2 * t.frame + t.spacing * (t.cols + 1);
     for (int w : widths) used = AddSaturated(used, w);
-    if (used < width && !widths.empty()) widths.back() += width - used;
+    if (used < width && !widths.empty()) widths.back() = AddSaturated(widths.back(), width - used);
 
-    const Rect outer{x, y, x + width, y + t.height};
+    const Rect outer{x, y, AddSaturated(x, width), AddSaturated(y, t.height)};
     const Box& b = t.box;
     if (b.effect != effect::kTransparent) {
         p_.FillEffect(outer, b.effect, b.begin, *b.middle, *b.end, 5, 0);
@@ -1289,10 +1296,14 @@ void LayoutPainter::DrawTable(const Table& t, int x, int y, int avail) {
                                       b.borderStyle, b.borderWidth));
 
     std::vector<int> colLeft(t.cols + 1), rowTop(t.rows + 1);
-    colLeft[0] = x + t.frame + t.spacing;
-    for (int k = 0; k < t.cols; ++k) colLeft[k + 1] = colLeft[k] + widths[k] + t.spacing;
-    rowTop[0] = y + t.frame + t.spacing;
-    for (int k = 0; k < t.rows; ++k) rowTop[k + 1] = rowTop[k] + t.rowHeight[k] + t.spacing;
+    colLeft[0] = AddSaturated(x, t.frame + t.spacing);
+    for (int k = 0; k < t.cols; ++k) {
+        colLeft[k + 1] = AddSaturated(AddSaturated(colLeft[k], widths[k]), t.spacing);
+    }
+    rowTop[0] = AddSaturated(y, t.frame + t.spacing);
+    for (int k = 0; k < t.rows; ++k) {
+        rowTop[k + 1] = AddSaturated(AddSaturated(rowTop[k], t.rowHeight[k]), t.spacing);
+    }
 
     for (const Cell& c : t.cells) {
         const Rect r{colLeft[c.col], rowTop[c.row], colLeft[c.col + c.colSpan] - t.spacing,
