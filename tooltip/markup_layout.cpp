@@ -1202,9 +1202,9 @@ void LayoutPainter::DrawLine(const Line& line, int x, int top, int avail) {
                 if (style.vAlign == VAlign::Bottom) ty = top + h - item.ascent;
                 int part = 0;
                 if (extra > 0 && item.blanks > 0) {
-                    const long long total = rec.blanks;
-                    part = static_cast<int>(extra * (blanksBefore + item.blanks) / total -
-                                            extra * blanksBefore / total);
+                    const long long total = rec.blanks, spread = extra;
+                    part = static_cast<int>(spread * (blanksBefore + item.blanks) / total -
+                                            spread * blanksBefore / total);
                     blanksBefore += item.blanks;
                 }
                 p_.DrawRun({ix, ty}, item.text, style, part, part > 0 ? item.blanks : 0);
