@@ -59,8 +59,13 @@ fi
 # outline font whose gasp table asks for plain grid-fitted, unsmoothed drawing from 9 to 16
 # pixels: at the dialogs' 9 points (12 pixels) its hinting drops strokes of complex characters
 # (刷新, 删除, 查看). AR PL UMing is a Song face like SimSun and carries hand-made bitmaps for 11
-# to 16 pixels, as SimSun does, so the Song names are replaced by it. Done once per prefix.
-if [ ! -f "$WINEPREFIX/.moravel-fonts" ]; then
+# to 16 pixels, as SimSun does, so the Song names are replaced by it. The tooltips' mark-up
+# asks for Verdana, which Wine lacks, and Wine's fallback for it is Zen Hei again. On the
+# programs' Windows a Verdana text shows its letters in Verdana and its Chinese characters in
+# SimSun (the system's font association); here DejaVu Sans, a face of Verdana's kind without
+# Chinese characters, stands in for Verdana, and Wine's font linking takes the characters from
+# the Song face. Done once per prefix.
+if [ ! -f "$WINEPREFIX/.moravel-fonts-2" ]; then
   fonts_reg="$state/song-fonts.reg"
   {
     printf '\xff\xfe'  # regedit reads version 5 files as UTF-16 with a byte-order mark
@@ -70,10 +75,11 @@ if [ ! -f "$WINEPREFIX/.moravel-fonts" ]; then
       for face in "宋体" "SimSun" "新宋体" "NSimSun"; do
         printf '"%s"="AR PL UMing CN"\r\n' "$face"
       done
+      printf '"Verdana"="DejaVu Sans"\r\n'
     } | iconv -f UTF-8 -t UTF-16LE
   } >"$fonts_reg"
   in_wine regedit /S "Z:${fonts_reg//\//\\}" </dev/null >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.moravel-fonts"
+  touch "$WINEPREFIX/.moravel-fonts-2"
 fi
 # Bring up a persistent wineserver and the prefix's services with no standard streams of
 # ours: processes that outlive this program must not hold the caller's pipes open (CTest
