@@ -328,6 +328,17 @@ TEST_F(TipWindow, ToolsByStringAndDestroyingTheWindow) {
     EXPECT_FALSE(IsWindow(w));
     MoveTo(CentreOf(host->button, 5), host->button);  // no window: relayed messages do nothing
     EXPECT_EQ(tip.State(), DisplayState::Hidden);
+
+    // An owner that goes first takes its tip window along; the object lets go of it.
+    const HWND owner = CreateWindowExA(0, "TipTestHost", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                       nullptr, nullptr, nullptr);
+    CRichToolTip orphan;
+    ASSERT_TRUE(orphan.CreateTipWindow(owner, false));
+    const HWND orphanWindow = orphan.Window();
+    DestroyWindow(owner);
+    EXPECT_FALSE(IsWindow(orphanWindow));
+    EXPECT_EQ(orphan.Window(), nullptr);
+    orphan.HideNow();
 }
 
 }  // namespace

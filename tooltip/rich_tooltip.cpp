@@ -266,11 +266,11 @@ Point CRichToolTip::CursorPos() {
 }
 
 void CRichToolTip::StartTimer(unsigned id, int ms) {
-    SetTimer(window_, id, static_cast<UINT>(ms), nullptr);
+    if (window_) SetTimer(window_, id, static_cast<UINT>(ms), nullptr);
 }
 
 void CRichToolTip::StopTimer(unsigned id) {
-    KillTimer(window_, id);
+    if (window_) KillTimer(window_, id);
 }
 
 bool CRichToolTip::ShowTip(ToolHit& hit, Point at, int transparency) {
@@ -426,6 +426,7 @@ void CRichToolTip::HideTip() {
 }
 
 void CRichToolTip::MoveTip(Point screen) {
+    if (!window_) return;
     // The anchor keeps pointing at the cursor.
     const Point origin = layout_.Origin(screen);
     SetWindowPos(window_, nullptr, origin.x, origin.y, 0, 0,
@@ -433,6 +434,7 @@ void CRichToolTip::MoveTip(Point screen) {
 }
 
 void CRichToolTip::ClickTip(Point screen) {
+    if (!window_) return;
     POINT p{screen.x, screen.y};
     ScreenToClient(window_, &p);
     drawer_.FollowLinkAt(p);
@@ -491,6 +493,14 @@ LRESULT CRichToolTip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;  // a click on the tip leaves the focus where it is
+        case WM_NCDESTROY: {
+            // The owner went first and took the tip with it: the object outlives its window.
+            const LRESULT result = DefWindowProcA(window_, message, wParam, lParam);
+            window_ = nullptr;
+            machine_.HideNow();
+            FreePictures();
+            return result;
+        }
         case WM_ACTIVATEAPP: {
             const LRESULT result = DefWindowProcA(window_, message, wParam, lParam);
             if (!wParam) HideNow();
