@@ -19,6 +19,25 @@ export TZ="${MORAVEL_TZ:-Europe/Berlin}"
 # No Mono or Gecko installer prompts, no menu entries on the Linux desktop.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 
+# MORAVEL_MONITORS=2 gives the programs two monitors side by side (1024 x 768 each): the
+# runner's own Xvfb display 2048 x 768 without RandR, and cmake/two_monitors.c standing in for
+# the Xinerama library that Wine asks for the monitors. Wine ties a prefix to the display its
+# first program used, so such a STATE_DIR must serve two-monitor runs only.
+xvfb_screen=1280x1024x24
+xvfb_options=()
+if [ "${MORAVEL_MONITORS:-1}" = 2 ]; then
+  unset DISPLAY
+  xvfb_screen=2048x768x24
+  xvfb_options=(-extension RANDR)
+  monitors_lib="$state/two-monitors/libXinerama.so.1"
+  source_c="$(dirname "$0")/two_monitors.c"
+  if [ ! -f "$monitors_lib" ] || [ "$source_c" -nt "$monitors_lib" ]; then
+    mkdir -p "$state/two-monitors"
+    cc -shared -fPIC -O2 -o "$monitors_lib" "$source_c"
+  fi
+  export LD_LIBRARY_PATH="$state/two-monitors${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+fi
+
 if [ -z "${DISPLAY:-}" ]; then
   exec 8>"$state/display.lock"
   flock 8
@@ -27,7 +46,8 @@ if [ -z "${DISPLAY:-}" ]; then
     display=$(cat "$state/xvfb.display")
   else
     rm -f "$state/xvfb.display"
-    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$state/xvfb.display" >/dev/null 2>&1 &
+    Xvfb -displayfd 9 -screen 0 "$xvfb_screen" "${xvfb_options[@]}" -nolisten tcp \
+      9>"$state/xvfb.display" >/dev/null 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 1 100); do
       display=$(tr -dc '0-9' <"$state/xvfb.display" 2>/dev/null || true)

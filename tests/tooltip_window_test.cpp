@@ -289,6 +289,47 @@ TEST_F(TipWindow, NearTheScreensEdgeTheTipTurnsAndStaysOnIt) {
     SetWindowPos(host->window, nullptr, 200, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Run under a display with two monitors of 1024 x 768 side by side (MORAVEL_MONITORS=2): a
+// tip that would reach across the seam turns back onto the cursor's monitor, although the
+// virtual screen would have room for it.
+TEST_F(TipWindow, OnTwoMonitorsATipNearTheSeamStaysOnOneScreen) {
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 2048);
+    tip.RegisterTool(host->button, "A help text long enough to reach across the seam");
+    struct Case {
+        int cursorX;    // the button's centre
+        int preferred;  // the tooltip's default direction
+        int used;       // the direction after the flip
+        RECT monitor;   // where the tip must lie
+    };
+    const Case cases[] = {
+        {1000, direction::kBottomLeft, direction::kBottomRight, {0, 0, 1024, 768}},
+        {1040, direction::kBottomRight, direction::kBottomLeft, {1024, 0, 2048, 768}},
+    };
+    RECT button{}, hostRect{};
+    GetWindowRect(host->button, &button);
+    GetWindowRect(host->window, &hostRect);
+    const int buttonCentre = (button.left + button.right) / 2 - hostRect.left;
+    for (const Case& c : cases) {
+        SetWindowPos(host->window, nullptr, c.cursorX - buttonCentre, hostRect.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        tip.SetDefaultDirection(c.preferred);
+        MoveTo({0, 0}, host->window);
+        Rest(CentreOf(host->button), host->button);
+        ASSERT_TRUE(tip.TipVisible()) << c.cursorX;
+        EXPECT_EQ(tip.Layout().direction, c.used) << c.cursorX;
+        const RECT r = TipRect();
+        const int right = r.right - 6;  // less the shadow
+        EXPECT_GE(r.left, c.monitor.left) << c.cursorX;
+        EXPECT_LE(right, c.monitor.right) << c.cursorX;
+        EXPECT_EQ(MonitorFromPoint({r.left, r.top}, MONITOR_DEFAULTTONULL),
+                  MonitorFromPoint({right - 1, r.top}, MONITOR_DEFAULTTONULL))
+            << c.cursorX;
+        EXPECT_EQ(r.left + tip.Layout().anchor.x, CentreOf(host->button).x) << c.cursorX;
+    }
+    SetWindowPos(host->window, nullptr, 200, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 TEST_F(TipWindow, AHyperlinkOnTheTipTakesTheHandCursor) {
     tip.RegisterTool(host->button, "<a href=\"http://example.com/\">a link</a> and text");
     Rest(CentreOf(host->button), host->button);
