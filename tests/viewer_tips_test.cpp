@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 
 // This program's one copy of the PNG writer that screen_shot.h uses.
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -139,8 +140,16 @@ TEST_F(ViewerTips, EveryControlHasItsHelpText) {
         reinterpret_cast<tooltip::WindowKey>(Item(IDC_MOVIE_LIST)));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->front().text, "");
-    EXPECT_EQ(dialog_->ControlTips().Settings().shape, tooltip::BalloonShape());
-    EXPECT_EQ(dialog_->ListTips().Settings().shape, tooltip::PlainShape());
+    // The balloon shows after a second of rest for thirty seconds; the list's tip after a
+    // second for the default five, and again at each new resting place.
+    const tooltip::TipSettings& balloon = dialog_->ControlTips().Settings();
+    const tooltip::TipSettings& rows = dialog_->ListTips().Settings();
+    EXPECT_EQ(balloon.shape, tooltip::BalloonShape());
+    EXPECT_EQ(std::make_tuple(balloon.initialDelay, balloon.autopopDelay, balloon.defaultBehaviour),
+              std::make_tuple(1000, 30000, 0u));
+    EXPECT_EQ(rows.shape, tooltip::PlainShape());
+    EXPECT_EQ(std::make_tuple(rows.initialDelay, rows.autopopDelay, rows.defaultBehaviour),
+              std::make_tuple(1000, 5000, tooltip::behaviour::kReshowOnMove));
 }
 
 TEST_F(ViewerTips, TheRefreshButtonExplainsItselfInABalloonForThirtySeconds) {
