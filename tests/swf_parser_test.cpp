@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +21,13 @@ using Bytes = std::vector<std::uint8_t>;
 
 void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// The DoAction blocks of a frame.
+std::size_t ActionBlocks(const flash::Frame& frame) {
+    return static_cast<std::size_t>(
+        std::count_if(frame.tags.begin(), frame.tags.end(),
+                      [](const flash::ControlTag& t) { return t.code == flash::tags::kDoAction; }));
 }
 
 // A movie with something in every frame, long enough that cutting it leaves frames behind.
@@ -56,8 +64,8 @@ TEST_P(EveryCompression, HeaderAndTagsRoundTrip) {
     ASSERT_EQ(movie.TotalFrames(), 2u);
     ASSERT_EQ(movie.frames[0].labels.size(), 1u);
     EXPECT_EQ(movie.Text(movie.frames[0].labels[0]), "Intro");
-    EXPECT_EQ(movie.frames[0].actions.size(), 2u);
-    EXPECT_TRUE(movie.frames[1].actions.empty());
+    EXPECT_EQ(ActionBlocks(movie.frames[0]), 2u);
+    EXPECT_EQ(ActionBlocks(movie.frames[1]), 0u);
     EXPECT_FALSE(movie.truncated);
 }
 
@@ -112,7 +120,7 @@ TEST(SwfParser, FrameCountComesFromShowFrameTags) {
         EXPECT_EQ(r.movie.TotalFrames(), c.expected) << c.declared << "/" << c.showFrames;
         EXPECT_EQ(r.movie.header.declaredFrames, c.declared);
         // Content after the last ShowFrame is not part of any frame.
-        for (const flash::Frame& f : r.movie.frames) EXPECT_TRUE(f.actions.empty());
+        for (const flash::Frame& f : r.movie.frames) EXPECT_EQ(ActionBlocks(f), 0u);
     }
 }
 
@@ -291,8 +299,8 @@ TEST_P(BadInput, IsRejectedOrKeepsWhatCameBeforeTheFault) {
     EXPECT_LE(r.movie.TotalFrames(), 10u);
     // Whatever frames are kept must point inside the bytes.
     for (const flash::Frame& f : r.movie.frames) {
-        for (const flash::ByteRange& a : f.actions)
-            EXPECT_LE(a.offset + a.length, r.movie.bytes.size());
+        for (const flash::ControlTag& t : f.tags)
+            EXPECT_LE(t.body.offset + t.body.length, r.movie.bytes.size());
     }
     if (c.frames != 0) {
         EXPECT_EQ(r.movie.TotalFrames(), c.frames);
@@ -347,16 +355,18 @@ TEST(SwfParser, ZlibDataPastFileLengthIsIgnored) {
 
 TEST(SwfParser, NotesTagsAndActionsItDoesNotRun) {
     MovieBuilder m;
-    const std::uint8_t setTarget[] = {'a', 0};
-    m.Rectangle(1, 100, 100, {9, 9, 9}).PlaceObject(1, 1, 0, 0);
-    m.DoAction(Actions().Raw(0x8B, setTarget).Code(0x1C).Stop()).ShowFrame();
+    const std::uint8_t getUrl[] = {'a', 0, 0};
+    m.Rectangle(1, 100, 100, {9, 9, 9}).PlaceObject(1, 1, 0, 0).Tag(777, Bytes{1});
+    m.DoAction(Actions().Raw(0x83, getUrl).Code(0x1C).Stop().SetTarget("a")).ShowFrame();
     const LoadResult r = ParseMovie(m.Build());
     ASSERT_TRUE(r.Ok());
-    EXPECT_TRUE(r.movie.otherTags.test(2));   // DefineShape
-    EXPECT_TRUE(r.movie.otherTags.test(26));  // PlaceObject2
+    EXPECT_TRUE(r.movie.otherTags.test(777));
+    EXPECT_FALSE(r.movie.otherTags.test(2));   // DefineShape, a character
+    EXPECT_FALSE(r.movie.otherTags.test(26));  // PlaceObject2, a control tag
     EXPECT_FALSE(r.movie.otherTags.test(12));
-    EXPECT_TRUE(r.movie.otherActions.test(0x8B));
+    EXPECT_TRUE(r.movie.otherActions.test(0x83));
     EXPECT_TRUE(r.movie.otherActions.test(0x1C));
+    EXPECT_FALSE(r.movie.otherActions.test(0x8B));
     EXPECT_FALSE(r.movie.otherActions.test(0x07));
     EXPECT_EQ(r.movie.otherActions.count(), 2u);
 }
