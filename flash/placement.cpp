@@ -207,7 +207,14 @@ bool ParsePlaceObject(std::uint16_t code, std::span<const std::uint8_t> movieByt
         out.matrix = m;
         // The colour transform is there when the tag has bytes left for it.
         ColorTransform cx;
-        if (r.Left() > 0 && ReadColorTransform(r, false, cx)) out.colorTransform = cx;
+        if (r.Left() > 0) {
+            if (ReadColorTransform(r, false, cx)) {
+                out.colorTransform = cx;
+            } else {
+                out.cut = true;
+            }
+        }
+        out.used = static_cast<std::uint32_t>(r.Ok() ? r.Pos() : 0);
         return true;
     }
     if (code != tags::kPlaceObject2 && code != tags::kPlaceObject3) return false;
@@ -307,7 +314,9 @@ bool ParsePlaceObject(std::uint16_t code, std::span<const std::uint8_t> movieByt
             if (!actions.HeaderRead()) return false;
             out.clipActions = record;
             out.clipEventFlags = actions.AllEvents();
+            r.Skip(record.length);
         }
+        out.used = static_cast<std::uint32_t>(r.Pos());
         return true;
     };
     out.cut = !read();

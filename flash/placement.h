@@ -110,6 +110,8 @@ struct Placement {
     std::uint32_t clipEventFlags = 0;
     // The body ended before the fields its flags announced.
     bool cut = false;
+    // The bytes of the body its fields took (the clip actions to the body's end).
+    std::uint32_t used = 0;
 };
 
 // Longer instance and class names are cut to this many bytes.

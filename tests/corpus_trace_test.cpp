@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "flash/actions.h"
+#include "flash/placement.h"
 #include "flash/player.h"
 #include "flash/swf_parser.h"
 
@@ -179,6 +180,47 @@ TEST(CorpusTrace, PassListOnlyGrows) {
             << name << " is listed but not in the corpus";
     }
     std::printf("trace corpus: %zu of %zu tests pass\n", passed, names.size());
+}
+
+// The image corpus's movies as data for the placement reader: every PlaceObject of every
+// timeline, sprites' included, reads without a cut and ends where its tag ends, and every
+// filter list reads whole. Real files made by Flash tools check the field layouts.
+TEST(CorpusPlacements, EveryPlacementReadsToTheEndOfItsTag) {
+    const fs::path images = fs::path(MORAVEL_CORPUS_DIR) / "images";
+    std::size_t placements = 0;
+    std::size_t filters = 0;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(images, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().filename() != "test.swf") continue;
+        const flash::LoadResult r = flash::LoadMovieFile(it->path().string());
+        if (!r.Ok()) continue;
+        const flash::Movie& movie = r.movie;
+        auto check = [&](const std::vector<flash::Frame>& frames) {
+            for (const flash::Frame& frame : frames) {
+                for (const flash::ControlTag& tag : frame.tags) {
+                    flash::Placement p;
+                    if (!flash::ParsePlaceObject(tag.code, movie.bytes, tag.body,
+                                                 movie.header.version, p))
+                        continue;
+                    ++placements;
+                    EXPECT_FALSE(p.cut) << it->path();
+                    EXPECT_EQ(p.used, tag.body.length) << it->path();
+                    if (!p.filters) continue;
+                    flash::FilterReader reader(movie.bytes, *p.filters);
+                    flash::Filter f;
+                    std::size_t read = 0;
+                    while (reader.Next(f)) ++read;
+                    EXPECT_EQ(read, p.filters->count) << it->path();
+                    filters += read;
+                }
+            }
+        };
+        check(movie.frames);
+        for (const flash::Sprite& sprite : movie.sprites) check(sprite.frames);
+    }
+    std::printf("image corpus: %zu placements, %zu filters read\n", placements, filters);
+    EXPECT_GT(placements, 1000u) << "looked in " << images;
+    EXPECT_GT(filters, 20u);
 }
 
 }  // namespace

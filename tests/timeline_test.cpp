@@ -6,30 +6,17 @@
 #include <utility>
 #include <vector>
 
-#include "flash/swf_parser.h"
-#include "flash/player.h"
-#include "tools/swf_writer.h"
+#include "tests/flash_fixture.h"
 
 namespace {
 
 using flash::Player;
+using flashtest::Load;
+using flashtest::Recorder;
+using flashtest::Texts;
 using std::chrono::milliseconds;
 using swfwriter::Actions;
 using swfwriter::MovieBuilder;
-using Texts = std::vector<std::string>;
-
-class Recorder : public flash::TraceSink {
-public:
-    void Trace(std::string_view text) override { lines.emplace_back(text); }
-    Texts Take() { return std::exchange(lines, {}); }
-    Texts lines;
-};
-
-flash::Movie Load(const MovieBuilder& m) {
-    flash::LoadResult r = flash::ParseMovie(m.Build());
-    EXPECT_TRUE(r.Ok());
-    return std::move(r.movie);
-}
 
 // Frames that trace their own number ("0", "1", ...), with extra actions per frame.
 MovieBuilder Numbered(int frames, const std::vector<std::pair<int, Actions>>& extra = {}) {

@@ -98,8 +98,8 @@ struct ColorTransform {
 // One surface filter with the fields of every kind; each kind writes the ones it has.
 struct FilterSpec {
     std::uint8_t kind = 1;  // 0 drop shadow ... 7 gradient bevel
-    Rgba color;
-    Rgba highlight;
+    Rgba color{};
+    Rgba highlight{};
     double blurX = 0;
     double blurY = 0;
     double angle = 0;
@@ -110,13 +110,13 @@ struct FilterSpec {
     bool knockout = false;
     bool compositeSource = true;
     bool onTop = false;
-    std::vector<std::pair<Rgba, std::uint8_t>> stops;  // gradient kinds
-    std::uint8_t matrixX = 0;                          // convolution
+    std::vector<std::pair<Rgba, std::uint8_t>> stops{};  // gradient kinds
+    std::uint8_t matrixX = 0;                            // convolution
     std::uint8_t matrixY = 0;
     float divisor = 1;
     float bias = 0;
-    std::vector<float> matrix;  // convolution, or the colour matrix's 20 values
-    Rgba defaultColor;
+    std::vector<float> matrix{};  // convolution, or the colour matrix's 20 values
+    Rgba defaultColor{};
     bool clamp = false;
     bool preserveAlpha = false;
 };
