@@ -139,6 +139,8 @@ struct Frame {
     // Control tags in the frames before this one: the cost of reaching this frame from the
     // timeline's start, known before going there.
     std::uint32_t tagsBefore = 0;
+    // True when the frame places or removes something.
+    bool placements = false;
 };
 
 struct Sprite {
