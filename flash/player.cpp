@@ -79,8 +79,9 @@ Player::Player(Movie movie, TraceSink* trace) : movie_(std::move(movie)), trace_
 
 // --- Steps and navigation -------------------------------------------------------------------
 
-void Player::BeginRun() {
+void Player::BeginRun(std::size_t work) {
     actionsThisStep_ = 0;
+    workBudget_ = work;
     workThisStep_ = 0;
     actionGotos_ = 0;
     stack_.clear();
@@ -102,7 +103,7 @@ void Player::EndRun() {
 }
 
 void Player::StepFrame() {
-    BeginRun();
+    BeginRun(kMaxWorkPerStep);
     if (!root_.entered_) {
         Goto(root_, 0);
     } else {
@@ -137,14 +138,14 @@ void Player::Tick(std::chrono::microseconds elapsed) {
 
 void Player::Back() {
     root_.playing_ = false;
-    BeginRun();
+    BeginRun(kMaxNavigationWork);
     if (root_.current_ > 0) Goto(root_, root_.current_ - 1);
     EndRun();
 }
 
 void Player::Forward() {
     root_.playing_ = false;
-    BeginRun();
+    BeginRun(kMaxNavigationWork);
     if (root_.current_ + 1 < TotalFrames()) Goto(root_, root_.current_ + 1);
     EndRun();
 }
@@ -155,7 +156,7 @@ void Player::Rewind() {
 
 void Player::GotoFrame(std::int64_t frame) {
     root_.playing_ = false;
-    BeginRun();
+    BeginRun(kMaxNavigationWork);
     const std::int64_t last = static_cast<std::int64_t>(TotalFrames()) - 1;
     Goto(root_, static_cast<std::size_t>(frame < 0 ? 0 : (frame > last ? last : frame)));
     EndRun();
@@ -180,7 +181,7 @@ void Player::Advance(Clip& clip) {
 }
 
 bool Player::Afford(std::size_t work) {
-    if (work > kMaxWorkPerStep - workThisStep_) {
+    if (work > workBudget_ - workThisStep_) {
         limited_ = true;
         return false;
     }

@@ -75,6 +75,8 @@ public:
     // Control tags run and display entries gone through in one step, gotos' catching up
     // included: a goto that would need more is not made.
     static constexpr std::size_t kMaxWorkPerStep = 1 << 20;
+    // The same for one of the host's navigation commands, which may cross a whole movie once.
+    static constexpr std::size_t kMaxNavigationWork = kMaxControlTags + (1 << 20);
     static constexpr std::size_t kMaxStack = 65536;
     static constexpr std::size_t kMaxQueuedBlocks = 1 << 16;
     // Gotos made by actions in one step whose landing frame's actions are queued; later ones
@@ -141,7 +143,7 @@ private:
         ByteRange block;
     };
 
-    void BeginRun();
+    void BeginRun(std::size_t work);
     void EndRun();
     void Advance(Clip& clip);
     void ActionGoto(Clip& clip, std::size_t frame);
@@ -178,6 +180,7 @@ private:
     std::uint64_t displayVersion_ = 0;
     std::uint64_t timeCredit_ = 0;  // microseconds x frame rate (8.8) not yet spent on frames
     std::size_t actionsThisStep_ = 0;
+    std::size_t workBudget_ = 0;
     std::size_t workThisStep_ = 0;
     std::size_t actionGotos_ = 0;
     std::size_t entries_ = 0;  // see kMaxEntries
