@@ -271,7 +271,7 @@ TEST_F(ViewerTips, TheModalLoopRelaysMouseAndKeys) {
             ScreenToClient(refresh, &client);
             SetCursorPos(p.x, p.y);
             PostMessageA(refresh, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-            Sleep(200);  // the loop relays the move; the second of rest is the timer below
+            // The second of rest: posted behind the move, so the loop takes it after the move.
             PostMessageA(balloon, WM_TIMER, kInitial, 0);
             for (int i = 0; i < 200 && !IsWindowVisible(balloon); ++i) Sleep(50);
             shown = IsWindowVisible(balloon);
