@@ -4,12 +4,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
 
 #include <memory>
 
