@@ -30,42 +30,28 @@ bool ApplyFields(const Placement& p, DisplayEntry& e) {
 
 }  // namespace
 
-bool FindDepth(std::span<const DisplayEntry> list, std::uint16_t depth, std::size_t& index) {
-    const auto it =
-        std::lower_bound(list.begin(), list.end(), depth,
-                         [](const DisplayEntry& e, std::uint16_t d) { return e.depth < d; });
-    index = static_cast<std::size_t>(it - list.begin());
-    return it != list.end() && it->depth == depth;
-}
-
-PlaceOutcome ApplyPlacement(std::vector<DisplayEntry>& list, const Placement& p,
-                            std::uint32_t tagOffset, const Movie& movie, bool mayAdd,
-                            std::size_t& index) {
-    const bool taken = FindDepth(list, p.depth, index);
+PlaceOutcome ApplyPlacement(DisplayEntry* at, const Placement& p, std::uint32_t tagOffset,
+                            const Movie& movie, DisplayEntry& added) {
     const Character* character = p.characterId ? movie.FindCharacter(*p.characterId) : nullptr;
-    if (taken && p.move) {
-        DisplayEntry& e = list[index];
-        if (p.characterId && *p.characterId != e.characterId) {
+    if (at != nullptr && p.move) {
+        if (p.characterId && *p.characterId != at->characterId) {
             if (character == nullptr) return PlaceOutcome::Ignored;
-            if (!mayAdd) return PlaceOutcome::Refused;
-            e.characterId = *p.characterId;
-            e.character = character;
-            e.placedBy = tagOffset;
-            ApplyFields(p, e);
+            at->characterId = *p.characterId;
+            at->character = character;
+            at->placedBy = tagOffset;
+            ApplyFields(p, *at);
             return PlaceOutcome::Replaced;
         }
-        return ApplyFields(p, e) ? PlaceOutcome::Modified : PlaceOutcome::Unchanged;
+        return ApplyFields(p, *at) ? PlaceOutcome::Modified : PlaceOutcome::Unchanged;
     }
-    if (taken) return p.characterId ? PlaceOutcome::Occupied : PlaceOutcome::Ignored;
+    if (at != nullptr) return p.characterId ? PlaceOutcome::Occupied : PlaceOutcome::Ignored;
     if (character == nullptr) return PlaceOutcome::Ignored;
-    if (!mayAdd) return PlaceOutcome::Refused;
-    DisplayEntry e;
-    e.depth = p.depth;
-    e.characterId = *p.characterId;
-    e.character = character;
-    e.placedBy = tagOffset;
-    ApplyFields(p, e);
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), e);
+    added = DisplayEntry{};
+    added.depth = p.depth;
+    added.characterId = *p.characterId;
+    added.character = character;
+    added.placedBy = tagOffset;
+    ApplyFields(p, added);
     return PlaceOutcome::Added;
 }
 

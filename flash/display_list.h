@@ -1,7 +1,7 @@
 // The display list of a clip: what is on it, ordered by depth, and the rules by which
-// PlaceObject and RemoveObject change it. The rules are plain functions over a vector of
-// entries, so the player applies them both to a clip's live list and to the list it works
-// out when a timeline goes backwards (player.h).
+// PlaceObject changes it. The rules are plain functions over entries; the player applies
+// them to the list it works out for a frame and then brings the clip's list to it in one
+// pass (player.h).
 //
 // Placement rules, as Flash Player follows them:
 // - A new placement (no move flag) at a depth that is taken fails: the list is unchanged and
@@ -50,23 +50,18 @@ struct DisplayEntry {
 enum class PlaceOutcome : std::uint8_t {
     Ignored,    // nothing to do: no character, or a character the movie does not define
     Occupied,   // a new placement at a taken depth
-    Refused,    // a limit of the caller's (mayAdd false) kept a new character out
-    Added,      // a new entry, at `index`
-    Replaced,   // the entry at `index` took another character
-    Modified,   // the entry at `index` changed
-    Unchanged,  // the entry at `index` was moved to where it already was
+    Added,      // a new entry, in `added`
+    Replaced,   // the entry took another character
+    Modified,   // the entry changed
+    Unchanged,  // the entry was moved to where it already was
 };
 
-// Applies `p`, read from the tag at `tagOffset`, to `list` (sorted by depth). `mayAdd` false
-// refuses a new character (entry or replacement). `index` receives the entry's position for
-// Added, Replaced, Modified and Unchanged. Entries' `clip` pointers are left as they were:
-// making and dropping instances is the caller's part.
-PlaceOutcome ApplyPlacement(std::vector<DisplayEntry>& list, const Placement& p,
-                            std::uint32_t tagOffset, const Movie& movie, bool mayAdd,
-                            std::size_t& index);
-
-// The position of the entry at `depth`, or of where it would go; true when it is there.
-bool FindDepth(std::span<const DisplayEntry> list, std::uint16_t depth, std::size_t& index);
+// Applies `p`, read from the tag at `tagOffset`, to `at`, the entry at the placement's depth
+// (null when the depth is free). A new entry is returned in `added` for the caller to put
+// in its list; entries' `clip` pointers are left alone: making and dropping instances is the
+// caller's part.
+PlaceOutcome ApplyPlacement(DisplayEntry* at, const Placement& p, std::uint32_t tagOffset,
+                            const Movie& movie, DisplayEntry& added);
 
 // Copies what a placement sets (matrix, colour transform, ratio, name, clip depth, blend
 // mode, filters, flags) from `from` to `to`; true when something changed.

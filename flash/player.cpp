@@ -70,16 +70,19 @@ Player::Player(Movie movie, TraceSink* trace) : movie_(std::move(movie)), trace_
     queue_.reserve(256);
     initQueue_.reserve(16);
     scratch_.reserve(64);
+    merged_.reserve(64);
     fresh_.reserve(64);
+    slot_.assign(65536, 0);
     stack_.reserve(256);
     constants_.reserve(64);
 }
 
 // --- Steps and navigation -------------------------------------------------------------------
 
-void Player::BeginRun() {
+void Player::BeginRun(std::size_t work) {
     actionsThisStep_ = 0;
-    tagsThisStep_ = 0;
+    workBudget_ = work;
+    workThisStep_ = 0;
     actionGotos_ = 0;
     stack_.clear();
 }
@@ -100,7 +103,7 @@ void Player::EndRun() {
 }
 
 void Player::StepFrame() {
-    BeginRun();
+    BeginRun(kMaxWorkPerStep);
     if (!root_.entered_) {
         Goto(root_, 0);
     } else {
@@ -135,14 +138,14 @@ void Player::Tick(std::chrono::microseconds elapsed) {
 
 void Player::Back() {
     root_.playing_ = false;
-    BeginRun();
+    BeginRun(kMaxNavigationWork);
     if (root_.current_ > 0) Goto(root_, root_.current_ - 1);
     EndRun();
 }
 
 void Player::Forward() {
     root_.playing_ = false;
-    BeginRun();
+    BeginRun(kMaxNavigationWork);
     if (root_.current_ + 1 < TotalFrames()) Goto(root_, root_.current_ + 1);
     EndRun();
 }
@@ -153,7 +156,7 @@ void Player::Rewind() {
 
 void Player::GotoFrame(std::int64_t frame) {
     root_.playing_ = false;
-    BeginRun();
+    BeginRun(kMaxNavigationWork);
     const std::int64_t last = static_cast<std::int64_t>(TotalFrames()) - 1;
     Goto(root_, static_cast<std::size_t>(frame < 0 ? 0 : (frame > last ? last : frame)));
     EndRun();
@@ -177,12 +180,12 @@ void Player::Advance(Clip& clip) {
     }
 }
 
-bool Player::Afford(std::size_t tags) {
-    if (tags > kMaxTagsPerStep - tagsThisStep_) {
+bool Player::Afford(std::size_t work) {
+    if (work > workBudget_ - workThisStep_) {
         limited_ = true;
         return false;
     }
-    tagsThisStep_ += tags;
+    workThisStep_ += work;
     return true;
 }
 
@@ -201,156 +204,79 @@ void Player::ActionGoto(Clip& clip, std::size_t frame) {
 void Player::Goto(Clip& clip, std::size_t frame, bool runActions) {
     const std::vector<Frame>& frames = *clip.frames_;
     if (frame >= frames.size()) frame = frames.size() - 1;
-    if (!clip.entered_) {
-        if (!Afford(TagsThrough(frames, frame))) return;
-        clip.entered_ = true;
-        for (std::size_t f = 0; f <= frame; ++f) EnterFrame(clip, f, runActions && f == frame);
-    } else if (frame > clip.current_) {
-        if (!Afford(TagsThrough(frames, frame) - frames[clip.current_ + 1].tagsBefore)) return;
-        for (std::size_t f = clip.current_ + 1; f <= frame; ++f)
-            EnterFrame(clip, f, runActions && f == frame);
-    } else if (frame < clip.current_) {
-        if (!Afford(TagsThrough(frames, frame))) return;
-        Rebuild(clip, frame, runActions);
-    }
+    // Forward runs the frames after the current one on the current list; entering and going
+    // back run the timeline from its start on an empty one.
+    const bool forward = clip.entered_ && frame > clip.current_;
+    if (clip.entered_ && frame == clip.current_) return;
+    const std::size_t first = forward ? clip.current_ + 1 : 0;
+    const std::size_t tags = TagsThrough(frames, frame) - frames[first].tagsBefore;
+    if (!Afford(tags + clip.entries_.size())) return;
+    const bool warn = forward || !clip.entered_;
+    clip.entered_ = true;
+    clip.current_ = frame;
+    RunFrames(clip, first, frame, forward, warn, runActions);
 }
 
-void Player::EnterFrame(Clip& clip, std::size_t frame, bool runActions) {
-    clip.current_ = frame;
-    for (const ControlTag& tag : (*clip.frames_)[frame].tags) {
-        const std::span<const std::uint8_t> body = movie_.Bytes(tag.body);
-        switch (tag.code) {
-            case tags::kPlaceObject:
-            case tags::kPlaceObject2:
-            case tags::kPlaceObject3:
-                Place(clip, tag);
-                break;
-            case tags::kRemoveObject:  // character id, then depth
-                if (body.size() >= 4) RemoveDepth(clip, U16(body, 2));
-                break;
-            case tags::kRemoveObject2:
-                if (body.size() >= 2) RemoveDepth(clip, U16(body, 0));
-                break;
-            case tags::kDoAction:
-                if (runActions) Queue(clip, tag.body);
-                break;
-            case tags::kDoInitAction:
-                QueueInit(clip, tag);
-                break;
-            default:
-                break;
+void Player::RunFrames(Clip& clip, std::size_t first, std::size_t last, bool onCurrentList,
+                       bool warn, bool runActions) {
+    const std::vector<Frame>& frames = *clip.frames_;
+    bool listWork = !onCurrentList && !clip.entries_.empty();
+    for (std::size_t f = first; f <= last && !listWork; ++f) listWork = frames[f].placements;
+    if (listWork) {
+        scratch_.clear();
+        if (onCurrentList) {
+            for (const DisplayEntry& e : clip.entries_) {
+                scratch_.push_back(e);
+                slot_[e.depth] = static_cast<std::uint32_t>(scratch_.size());
+            }
         }
     }
-}
-
-void Player::Rebuild(Clip& clip, std::size_t frame, bool runActions) {
-    const std::vector<Frame>& frames = *clip.frames_;
-    // The display list of `frame` as the timeline's tags build it from the start.
-    scratch_.clear();
-    for (std::size_t f = 0; f <= frame; ++f) {
+    for (std::size_t f = first; f <= last; ++f) {
         for (const ControlTag& tag : frames[f].tags) {
-            const std::span<const std::uint8_t> body = movie_.Bytes(tag.body);
-            std::size_t index = 0;
-            std::uint16_t depth = 0;
             switch (tag.code) {
                 case tags::kPlaceObject:
                 case tags::kPlaceObject2:
-                case tags::kPlaceObject3: {
-                    Placement p;
-                    if (ParsePlaceObject(tag.code, movie_.bytes, tag.body, movie_.header.version,
-                                         p)) {
-                        ApplyPlacement(scratch_, p, tag.body.offset, movie_, true, index);
-                    }
-                    continue;
+                case tags::kPlaceObject3:
+                    ScratchPlace(tag, warn);
+                    break;
+                case tags::kRemoveObject:  // character id, then depth
+                case tags::kRemoveObject2: {
+                    const std::span<const std::uint8_t> body = movie_.Bytes(tag.body);
+                    const std::size_t at = tag.code == tags::kRemoveObject ? 2 : 0;
+                    if (body.size() >= at + 2) ScratchRemove(U16(body, at));
+                    break;
                 }
-                case tags::kRemoveObject:
-                    if (body.size() < 4) continue;
-                    depth = U16(body, 2);
-                    break;
-                case tags::kRemoveObject2:
-                    if (body.size() < 2) continue;
-                    depth = U16(body, 0);
-                    break;
                 case tags::kDoInitAction:
                     QueueInit(clip, tag);
-                    continue;
+                    break;
                 default:
-                    continue;
+                    break;
             }
-            if (FindDepth(scratch_, depth, index))
-                scratch_.erase(scratch_.begin() + static_cast<std::ptrdiff_t>(index));
         }
     }
-    // Keep what the same tag made; drop the rest.
-    for (std::size_t i = 0; i < clip.entries_.size();) {
-        DisplayEntry& e = clip.entries_[i];
-        std::size_t s = 0;
-        if (FindDepth(scratch_, e.depth, s) && scratch_[s].placedBy == e.placedBy &&
-            scratch_[s].characterId == e.characterId) {
-            if (CopyPlacementFields(scratch_[s], e)) ++displayVersion_;
-            ++i;
-            continue;
+    const Frame* actions = runActions ? &frames[last] : nullptr;
+    if (listWork) {
+        Commit(clip, actions);
+    } else if (actions != nullptr) {
+        for (const ControlTag& tag : actions->tags) {
+            if (tag.code == tags::kDoAction) Queue(clip, tag.body);
         }
-        Clip* instance = e.clip;
-        clip.entries_.erase(clip.entries_.begin() + static_cast<std::ptrdiff_t>(i));
-        --entries_;
-        ++displayVersion_;
-        if (instance != nullptr) Drop(instance);
     }
-    // Make the missing ones in tag order, with the target frame's actions among them.
-    fresh_.clear();
-    for (std::size_t s = 0; s < scratch_.size(); ++s) {
-        std::size_t at = 0;
-        if (!FindDepth(clip.entries_, scratch_[s].depth, at))
-            fresh_.push_back(static_cast<std::uint32_t>(s));
-    }
-    std::sort(fresh_.begin(), fresh_.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return scratch_[a].placedBy < scratch_[b].placedBy;
-    });
-    clip.current_ = frame;
-    std::size_t next = 0;
-    for (const ControlTag& tag : frames[frame].tags) {
-        if (tag.code != tags::kDoAction || !runActions) continue;
-        while (next < fresh_.size() && scratch_[fresh_[next]].placedBy < tag.body.offset)
-            AddRebuilt(clip, scratch_[fresh_[next++]]);
-        Queue(clip, tag.body);
-    }
-    while (next < fresh_.size()) AddRebuilt(clip, scratch_[fresh_[next++]]);
 }
 
-void Player::AddRebuilt(Clip& clip, const DisplayEntry& entry) {
-    if (!MayAdd(clip, entry.character)) {
-        limited_ = true;
-        return;
-    }
-    std::size_t index = 0;
-    FindDepth(clip.entries_, entry.depth, index);
-    clip.entries_.insert(clip.entries_.begin() + static_cast<std::ptrdiff_t>(index), entry);
-    clip.entries_[index].clip = nullptr;
-    ++entries_;
-    ++displayVersion_;
-    if (entry.character->kind == CharacterKind::Sprite) MakeInstance(clip, index);
-}
-
-// --- The display list -----------------------------------------------------------------------
-
-bool Player::MayAdd(const Clip& parent, const Character* character) const {
-    if (entries_ >= kMaxEntries) return false;
-    if (character == nullptr || character->kind != CharacterKind::Sprite) return true;
-    const Sprite& sprite = movie_.sprites[character->sprite];
-    return parent.nesting_ + 1 < kMaxNesting &&
-           sprite.frames[0].tags.size() <= kMaxTagsPerStep - tagsThisStep_;
-}
-
-void Player::Place(Clip& clip, const ControlTag& tag) {
+void Player::ScratchPlace(const ControlTag& tag, bool warn) {
     Placement p;
     if (!ParsePlaceObject(tag.code, movie_.bytes, tag.body, movie_.header.version, p)) return;
-    const Character* character = p.characterId ? movie_.FindCharacter(*p.characterId) : nullptr;
-    std::size_t index = 0;
-    switch (
-        ApplyPlacement(clip.entries_, p, tag.body.offset, movie_, MayAdd(clip, character), index)) {
+    const std::uint32_t slot = slot_[p.depth];
+    DisplayEntry* at = slot != 0 ? &scratch_[slot - 1] : nullptr;
+    DisplayEntry added;
+    switch (ApplyPlacement(at, p, tag.body.offset, movie_, added)) {
+        case PlaceOutcome::Added:
+            scratch_.push_back(added);
+            slot_[p.depth] = static_cast<std::uint32_t>(scratch_.size());
+            break;
         case PlaceOutcome::Occupied:
-            if (trace_ != nullptr) {
+            if (warn && trace_ != nullptr) {
                 char text[64];
                 const int n =
                     std::snprintf(text, sizeof text, "Warning: Failed to place object at depth %u.",
@@ -358,29 +284,91 @@ void Player::Place(Clip& clip, const ControlTag& tag) {
                 trace_->Warning({text, static_cast<std::size_t>(n)});
             }
             break;
-        case PlaceOutcome::Refused:
-            limited_ = true;
-            break;
-        case PlaceOutcome::Added:
-            ++entries_;
-            ++displayVersion_;
-            if (character->kind == CharacterKind::Sprite) MakeInstance(clip, index);
-            break;
-        case PlaceOutcome::Replaced: {
-            ++displayVersion_;
-            Clip* old = clip.entries_[index].clip;
-            clip.entries_[index].clip = nullptr;
-            if (old != nullptr) Drop(old);
-            if (character->kind == CharacterKind::Sprite) MakeInstance(clip, index);
-            break;
-        }
-        case PlaceOutcome::Modified:
-            ++displayVersion_;
-            break;
-        case PlaceOutcome::Ignored:
-        case PlaceOutcome::Unchanged:
+        default:
             break;
     }
+}
+
+void Player::ScratchRemove(std::uint16_t depth) {
+    const std::uint32_t slot = slot_[depth];
+    if (slot == 0) return;
+    scratch_[slot - 1].character = nullptr;  // gone; dropped when the list is committed
+    slot_[depth] = 0;
+}
+
+void Player::Commit(Clip& clip, const Frame* actions) {
+    for (const DisplayEntry& e : scratch_) slot_[e.depth] = 0;
+    std::erase_if(scratch_, [](const DisplayEntry& e) { return e.character == nullptr; });
+    std::sort(scratch_.begin(), scratch_.end(),
+              [](const DisplayEntry& a, const DisplayEntry& b) { return a.depth < b.depth; });
+    // One pass over both lists, in depth order: keep what the same tag made (with the new
+    // fields), drop the rest, take in the new.
+    std::vector<DisplayEntry>& live = clip.entries_;
+    const std::size_t freshBase = fresh_.size();
+    merged_.clear();
+    std::size_t i = 0;
+    for (DisplayEntry& s : scratch_) {
+        while (i < live.size() && live[i].depth < s.depth) DropEntry(live[i++]);
+        if (i < live.size() && live[i].depth == s.depth) {
+            DisplayEntry& e = live[i++];
+            if (e.placedBy == s.placedBy && e.characterId == s.characterId) {
+                if (CopyPlacementFields(s, e)) ++displayVersion_;
+                merged_.push_back(e);
+                continue;
+            }
+            DropEntry(e);
+        }
+        if (!Accept(clip, s)) continue;
+        s.clip = nullptr;
+        fresh_.push_back(static_cast<std::uint32_t>(merged_.size()));
+        merged_.push_back(s);
+        ++entries_;
+        ++displayVersion_;
+    }
+    while (i < live.size()) DropEntry(live[i++]);
+    live.assign(merged_.begin(), merged_.end());
+    merged_.clear();
+    scratch_.clear();
+
+    // New sprite instances start in tag order, the frame's actions among them, so that each
+    // one's first-frame actions queue where its PlaceObject stood. A new instance commits its
+    // own first frame on top of this one's entries in `fresh_`.
+    std::sort(
+        fresh_.begin() + static_cast<std::ptrdiff_t>(freshBase), fresh_.end(),
+        [&live](std::uint32_t a, std::uint32_t b) { return live[a].placedBy < live[b].placedBy; });
+    std::size_t next = freshBase;
+    auto startUpTo = [&](std::uint32_t offset) {
+        for (; next < fresh_.size() && live[fresh_[next]].placedBy < offset; ++next) {
+            if (live[fresh_[next]].character->kind == CharacterKind::Sprite)
+                MakeInstance(clip, fresh_[next]);
+        }
+    };
+    if (actions != nullptr) {
+        for (const ControlTag& tag : actions->tags) {
+            if (tag.code != tags::kDoAction) continue;
+            startUpTo(tag.body.offset);
+            Queue(clip, tag.body);
+        }
+    }
+    startUpTo(UINT32_MAX);
+    fresh_.resize(freshBase);
+}
+
+bool Player::Accept(const Clip& parent, const DisplayEntry& entry) {
+    bool ok = entries_ < kMaxEntries;
+    if (ok && entry.character->kind == CharacterKind::Sprite) {
+        // The instance's first frame is paid for now, before anything starts.
+        const Sprite& sprite = movie_.sprites[entry.character->sprite];
+        ok = parent.nesting_ + 1 < kMaxNesting && Afford(sprite.frames[0].tags.size() + 1);
+    }
+    if (!ok) limited_ = true;
+    return ok;
+}
+
+void Player::DropEntry(DisplayEntry& entry) {
+    --entries_;
+    ++displayVersion_;
+    if (entry.clip != nullptr) Drop(entry.clip);
 }
 
 void Player::MakeInstance(Clip& parent, std::size_t index) {
@@ -390,12 +378,11 @@ void Player::MakeInstance(Clip& parent, std::size_t index) {
     child->sprite_ = &sprite;
     child->parent_ = &parent;
     child->nesting_ = parent.nesting_ + 1;
+    child->entered_ = true;
     parent.entries_[index].clip = child;
     order_.push_back(child);
     // The new instance shows its first frame at once; its actions join the queue.
-    tagsThisStep_ += sprite.frames[0].tags.size();
-    child->entered_ = true;
-    EnterFrame(*child, 0, true);
+    RunFrames(*child, 0, 0, false, true, true);
 }
 
 Clip* Player::NewClip() {
@@ -417,16 +404,6 @@ Clip* Player::NewClip() {
     clip->entered_ = false;
     clip->removed_ = false;
     return clip;
-}
-
-void Player::RemoveDepth(Clip& clip, std::uint16_t depth) {
-    std::size_t index = 0;
-    if (!FindDepth(clip.entries_, depth, index)) return;
-    Clip* instance = clip.entries_[index].clip;
-    clip.entries_.erase(clip.entries_.begin() + static_cast<std::ptrdiff_t>(index));
-    --entries_;
-    ++displayVersion_;
-    if (instance != nullptr) Drop(instance);
 }
 
 void Player::Drop(Clip* clip) {

@@ -6,9 +6,10 @@
 //
 // One frame step, as Flash Player makes it:
 // 1. Every playing clip moves to its next frame, the most recently made instance first and
-//    the main timeline last. Entering a frame runs its control tags in file order: placements
-//    and removals change the display list at once (a new sprite instance enters its own first
-//    frame there and then), DoAction blocks are queued.
+//    the main timeline last. Entering a frame applies its placements and removals to the
+//    clip's display list and queues its DoAction blocks; a sprite instance it makes enters
+//    its own first frame there and then, so the instance's actions queue where its
+//    PlaceObject stands among the frame's DoAction tags.
 // 2. The queued blocks run in the order they were queued, after the init actions (DoInitAction)
 //    met on the way, which run once per movie and before any frame action. A goto inside an
 //    action moves its timeline at once; what the frame it lands on queues runs after the blocks
@@ -16,13 +17,16 @@
 // The action stack is shared by every block of a step and starts empty at each step; the
 // constant pool lasts until the next ConstantPool action.
 //
-// Going forward by more than one frame runs the control tags of the frames in between
-// (their DoAction blocks are skipped; instances made there still enter their first frame).
-// Going backward - a goto back, Back, Rewind, a timeline looping to its start - works out the
-// display list of the target frame from the timeline's start and keeps every instance that
-// the same PlaceObject tag made (a kept sprite instance keeps its own frame and state, and
-// takes the target frame's matrix and other fields); the others go, and the missing ones are
-// made anew in tag order, interleaved with the target frame's DoAction blocks.
+// Display lists change a frame at a time: the player works out the list a frame's tags make
+// and then brings the clip's list to it, keeping every instance that the same PlaceObject
+// tag made (a kept sprite instance keeps its own frame and state, and takes the new matrix
+// and other fields), dropping the others and making the new ones in tag order, interleaved
+// with the frame's DoAction blocks. Going forward by more than one frame runs the control
+// tags of the frames in between as one (their DoAction blocks are skipped; an instance placed
+// and removed again in between is never made). Going backward - a goto back, Back, Rewind, a
+// timeline looping to its start - works the list out from the timeline's start, as Flash
+// Player does. Either way the cost is linear in the tags and the list, however the depths
+// fall.
 //
 // The main timeline loops at its end while looping is on (the default); a one-frame movie
 // never re-enters its frame, so its actions run once. Sprites loop as swf_movie.h says.
@@ -35,10 +39,10 @@
 // been removed reaches no clip at all. SetTarget2's undefined is "" before version 7.
 //
 // Bounds: a step that runs away (gotos chasing each other between frames) is cut off after
-// kMaxActionsPerStep actions, kMaxTagsPerStep control tags or kMaxActionGotosPerStep gotos
-// that queue actions, as a player stops a script that hangs; the display tree holds at most
-// kMaxEntries entries and kMaxNesting levels of sprite instances. What a bound refuses is left out,
-// and Limited() tells.
+// kMaxActionsPerStep actions, kMaxWorkPerStep control tags and entries gone through, or
+// kMaxActionGotosPerStep gotos that queue actions, as a player stops a script that hangs; the
+// display tree holds at most kMaxEntries entries and kMaxNesting levels of sprite instances. What a
+// bound refuses is left out, and Limited() tells.
 #pragma once
 
 #include <chrono>
@@ -68,7 +72,11 @@ protected:
 class Player {
 public:
     static constexpr std::size_t kMaxActionsPerStep = 100000;
-    static constexpr std::size_t kMaxTagsPerStep = 1 << 20;
+    // Control tags run and display entries gone through in one step, gotos' catching up
+    // included: a goto that would need more is not made.
+    static constexpr std::size_t kMaxWorkPerStep = 1 << 20;
+    // The same for one of the host's navigation commands, which may cross a whole movie once.
+    static constexpr std::size_t kMaxNavigationWork = kMaxControlTags + (1 << 20);
     static constexpr std::size_t kMaxStack = 65536;
     static constexpr std::size_t kMaxQueuedBlocks = 1 << 16;
     // Gotos made by actions in one step whose landing frame's actions are queued; later ones
@@ -135,19 +143,20 @@ private:
         ByteRange block;
     };
 
-    void BeginRun();
+    void BeginRun(std::size_t work);
     void EndRun();
     void Advance(Clip& clip);
-    void Goto(Clip& clip, std::size_t frame, bool runActions = true);
     void ActionGoto(Clip& clip, std::size_t frame);
-    bool Afford(std::size_t tags);
-    void EnterFrame(Clip& clip, std::size_t frame, bool runActions);
-    void Rebuild(Clip& clip, std::size_t frame, bool runActions);
-    void AddRebuilt(Clip& clip, const DisplayEntry& entry);
-    void Place(Clip& clip, const ControlTag& tag);
-    bool MayAdd(const Clip& parent, const Character* character) const;
+    void Goto(Clip& clip, std::size_t frame, bool runActions = true);
+    bool Afford(std::size_t work);
+    void RunFrames(Clip& clip, std::size_t first, std::size_t last, bool onCurrentList, bool warn,
+                   bool runActions);
+    void ScratchPlace(const ControlTag& tag, bool warn);
+    void ScratchRemove(std::uint16_t depth);
+    void Commit(Clip& clip, const Frame* actions);
+    bool Accept(const Clip& parent, const DisplayEntry& entry);
+    void DropEntry(DisplayEntry& entry);
     void MakeInstance(Clip& parent, std::size_t index);
-    void RemoveDepth(Clip& clip, std::uint16_t depth);
     void Drop(Clip* clip);
     Clip* NewClip();
     void Queue(Clip& clip, ByteRange block);
@@ -171,7 +180,8 @@ private:
     std::uint64_t displayVersion_ = 0;
     std::uint64_t timeCredit_ = 0;  // microseconds x frame rate (8.8) not yet spent on frames
     std::size_t actionsThisStep_ = 0;
-    std::size_t tagsThisStep_ = 0;
+    std::size_t workBudget_ = 0;
+    std::size_t workThisStep_ = 0;
     std::size_t actionGotos_ = 0;
     std::size_t entries_ = 0;  // see kMaxEntries
 
@@ -185,8 +195,12 @@ private:
     std::vector<Queued> queue_;
     std::vector<Queued> initQueue_;
     std::vector<bool> initDone_;
-    std::vector<DisplayEntry> scratch_;  // the list a backward goto works out
-    std::vector<std::uint32_t> fresh_;   // its entries to be made anew
+    // The list a frame's tags make, worked out before the clip's list is brought to it:
+    // `slot_` finds an entry of `scratch_` by depth (index + 1; 0 for none).
+    std::vector<DisplayEntry> scratch_;
+    std::vector<std::uint32_t> slot_;
+    std::vector<DisplayEntry> merged_;
+    std::vector<std::uint32_t> fresh_;  // new entries to start, a segment per commit
     std::vector<Value> stack_;
     std::vector<std::string_view> constants_;
 };

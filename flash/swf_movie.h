@@ -48,12 +48,12 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-// Straight (not premultiplied) colour with alpha, as RGBA records store it.
+// A straight (not premultiplied) colour with alpha; opaque unless told otherwise.
 struct Rgba {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
     std::uint8_t b = 0;
-    std::uint8_t a = 0;
+    std::uint8_t a = 255;
     bool operator==(const Rgba&) const = default;
 };
 
@@ -139,6 +139,8 @@ struct Frame {
     // Control tags in the frames before this one: the cost of reaching this frame from the
     // timeline's start, known before going there.
     std::uint32_t tagsBefore = 0;
+    // True when the frame places or removes something.
+    bool placements = false;
 };
 
 struct Sprite {

@@ -53,6 +53,7 @@ bool AddControlTag(Movie& movie, WalkCounts& counts, Frame& frame, const Control
     }
     ++counts.controlTags;
     frame.tags.push_back(tag);
+    if (tag.code != tags::kDoAction && tag.code != tags::kDoInitAction) frame.placements = true;
     return true;
 }
 

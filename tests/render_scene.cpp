@@ -11,8 +11,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_ONLY_PNG
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
 
 namespace rendertest {
 
@@ -81,16 +81,43 @@ Difference Compare(const PixelBuffer& actual, const PixelBuffer& expected, int t
     return d;
 }
 
+PixelBuffer DrawShapeBody(const DrawRequest& r) {
+    PixelBuffer surface(r.width, r.height);
+    const std::optional<Shape> shape = ParseShape(r.tagCode, r.body, 10);
+    Renderer renderer;
+    renderer.SetQuality(r.quality);
+    const Rect stage{0, r.width * 20, 0, r.height * 20};
+    const StageView view = MakeStageView(ScaleMode::NoScale, r.width, r.height, stage);
+    renderer.BeginFrame(surface, view, r.background);
+    if (shape) renderer.DrawShape(*shape, r.placement * view.toDevice, r.cx);
+    renderer.EndFrame();
+    return surface;
+}
+
+std::string Picture(const PixelBuffer& surface, Pixel ink, Pixel background) {
+    std::string rows;
+    for (int y = 0; y < surface.Height(); ++y) {
+        for (int x = 0; x < surface.Width(); ++x) {
+            const Pixel p = surface.At(x, y);
+            rows += p == ink ? '#' : p == background ? '.' : '+';
+        }
+        rows += '\n';
+    }
+    return rows;
+}
+
 CorpusCase ReadCorpusToml(const std::string& path) {
     CorpusCase c;
     std::ifstream in(path);
     std::string line;
     auto number = [](const std::string& l) { return std::atoi(l.substr(l.find('=') + 1).c_str()); };
     while (std::getline(in, line)) {
-        if (line.rfind("num_frames", 0) == 0 || line.rfind("num_ticks", 0) == 0) c.frames = number(line);
+        if (line.rfind("num_frames", 0) == 0 || line.rfind("num_ticks", 0) == 0)
+            c.frames = number(line);
         if (line.rfind("tolerance", 0) == 0) c.tolerance = number(line);
         if (line.rfind("max_outliers", 0) == 0) c.maxOutliers = number(line);
-        if (line.rfind("known_failure", 0) == 0) c.knownFailure = line.find("true") != std::string::npos;
+        if (line.rfind("known_failure", 0) == 0)
+            c.knownFailure = line.find("true") != std::string::npos;
         const std::size_t q = line.find("quality = \"");
         if (q != std::string::npos) {
             const std::size_t start = q + 11;

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 #include "flash/draw_types.h"
@@ -46,6 +47,26 @@ struct CorpusCase {
     bool knownFailure = false;
 };
 CorpusCase ReadCorpusToml(const std::string& path);
+
+// Parses a shape tag body and draws it on a width x height surface of `background`, the
+// shape's twips mapped 1:20 to pixels and then through `placement` (in pixels).
+struct DrawRequest {
+    std::uint16_t tagCode = flash::render::kDefineShape3;
+    std::vector<std::uint8_t> body;
+    flash::render::Quality quality = flash::render::Quality::Low;
+    int width = 16;
+    int height = 16;
+    flash::Matrix placement;
+    flash::ColorTransform cx;
+    flash::Rgb background{255, 255, 255};
+};
+PixelBuffer DrawShapeBody(const DrawRequest& request);
+
+// The pixels of a surface as rows of characters, '#' where the pixel is exactly `ink`, '.'
+// where it is exactly the background colour, '+' elsewhere: pictures that fail read as
+// pictures.
+std::string Picture(const PixelBuffer& surface, flash::render::Pixel ink,
+                    flash::render::Pixel background);
 
 struct Placement {
     std::uint16_t depth = 0;

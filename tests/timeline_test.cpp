@@ -347,4 +347,24 @@ TEST(Timeline, GotosChasingEachOtherAreCutOff) {
     EXPECT_TRUE(rec.lines.empty());
 }
 
+TEST(Timeline, TheHostCrossesALongMovieWhereAScriptIsStopped) {
+    // Over a million control tags before the last frame: more than one step may run, not
+    // more than the end command may cross.
+    MovieBuilder m;
+    m.DoAction(Actions().GotoFrame(17)).ShowFrame();
+    for (int f = 1; f < 17; ++f) {
+        for (int i = 0; i < 65536; ++i) m.RemoveObject2(1);
+        m.ShowFrame();
+    }
+    m.DoAction(Actions().TraceText("last")).ShowFrame();
+    Recorder rec;
+    Player t(Load(m), &rec);
+    t.StepFrame();
+    EXPECT_EQ(t.CurrentFrame(), 0u);
+    EXPECT_TRUE(t.Limited());
+    t.GotoFrame(17);
+    EXPECT_EQ(t.CurrentFrame(), 17u);
+    EXPECT_EQ(rec.lines, (Texts{"last"}));
+}
+
 }  // namespace

@@ -584,15 +584,15 @@ MovieBuilder& MovieBuilder::PlaceObject3(const Place& place) {
 }
 
 MovieBuilder& MovieBuilder::RemoveObject(std::uint16_t id, std::uint16_t depth) {
-    std::vector<std::uint8_t> p;
-    PutU16(p, id);
-    PutU16(p, depth);
+    const std::uint8_t p[4] = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
+                               static_cast<std::uint8_t>(depth),
+                               static_cast<std::uint8_t>(depth >> 8)};
     return Tag(5, p);
 }
 
 MovieBuilder& MovieBuilder::RemoveObject2(std::uint16_t depth) {
-    std::vector<std::uint8_t> p;
-    PutU16(p, depth);
+    const std::uint8_t p[2] = {static_cast<std::uint8_t>(depth),
+                               static_cast<std::uint8_t>(depth >> 8)};
     return Tag(28, p);
 }
 

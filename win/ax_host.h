@@ -1,7 +1,7 @@
 // A small OLE container: a child window that holds one windowed ActiveX control, in place
 // active and sized to the window. The control is made from the registered class when there is
-// one, otherwise from a built-in implementation registered for that class id (the SWF engine
-// stands in for the Flash control this way).
+// one that activates in place, otherwise from a built-in implementation registered for that
+// class id (the SWF engine stands in for the Flash control this way).
 //
 // Dialog templates use the window class kAxHostClass with the class id as the control's text,
 // for example CONTROL "{D27CDB6E-AE6D-11CF-96B8-444553540000}", 1011, "VeltranoAxHost", ...
@@ -20,6 +20,9 @@ bool RegisterAxHostClass();
 using BuiltInControlFactory = HRESULT (*)(REFIID iid, void** object);
 // Makes factory the stand-in for clsid when that class is not registered on the system.
 void RegisterBuiltInControl(const CLSID& clsid, BuiltInControlFactory factory);
+
+// Takes the stand-in for clsid away again (a host can then only make a registered control).
+void RemoveBuiltInControl(const CLSID& clsid);
 
 // Whether registered classes are tried first (the default). Tests turn it off to host the
 // built-in control whatever the system has.

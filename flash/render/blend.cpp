@@ -37,7 +37,8 @@ Pixel Separable(Term term, Pixel src, Pixel dst) {
     const std::int32_t sa = PixelA(src), da = PixelA(dst);
     auto channel = [&](std::int32_t s, std::int32_t d) {
         const std::int32_t v = s * (255 - da) + d * (255 - sa) + term(s, d, sa, da);
-        return static_cast<std::uint32_t>(Div255(static_cast<std::uint32_t>(std::clamp(v, 0, 255 * 255))));
+        return static_cast<std::uint32_t>(
+            Div255(static_cast<std::uint32_t>(std::clamp(v, 0, 255 * 255))));
     };
     const std::uint32_t a = Div255(static_cast<std::uint32_t>(sa * 255 + da * (255 - sa)));
     return PackPixel(a, std::min(channel(PixelR(src), PixelR(dst)), a),
@@ -84,9 +85,9 @@ Pixel BlendPixel(BlendMode mode, Pixel src, Pixel dst) {
             return PackPixel(da, inv(PixelR(dst)), inv(PixelG(dst)), inv(PixelB(dst)));
         }
         case BlendMode::Alpha:
-            return ScalePixel(dst, sa + (sa >> 7));
+            return MulPixel(dst, sa);
         case BlendMode::Erase:
-            return ScalePixel(dst, 256 - (sa + (sa >> 7)));
+            return MulPixel(dst, 255 - sa);
     }
     return Over(src, dst);
 }

@@ -19,7 +19,9 @@
 namespace flash::render {
 
 // x / 255 rounded, for x up to 255 * 255.
-constexpr std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+constexpr std::uint32_t Div255(std::uint32_t x) {
+    return (x + 128 + ((x + 128) >> 8)) >> 8;
+}
 
 // Every channel times k / 256 (k from 0 to 256), rounded up: a pixel half covered by an opaque
 // colour takes half of it and leaves the backdrop 127/255, as Flash Player's pictures show.
@@ -37,6 +39,12 @@ inline Pixel MixPixels(Pixel a, Pixel b, std::uint32_t k) {
         (((a >> 8) & 0x00FF00FFu) * k + ((b >> 8) & 0x00FF00FFu) * (256 - k) + 0x00800080u) &
         0xFF00FF00u;
     return rb | ag;
+}
+
+// Every channel times a / 255, rounded.
+inline Pixel MulPixel(Pixel p, std::uint32_t a) {
+    return PackPixel(Div255(PixelA(p) * a), Div255(PixelR(p) * a), Div255(PixelG(p) * a),
+                     Div255(PixelB(p) * a));
 }
 
 // Source-over of premultiplied pixels.

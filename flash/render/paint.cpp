@@ -14,8 +14,17 @@ std::uint8_t TransformChannel(std::uint8_t value, std::int32_t mul, std::int32_t
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
 }
 
-double ToLinear(double c) {
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+// sRGB channel values in linear light, computed once.
+const std::array<double, 256>& LinearTable() {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double c = i / 255.0;
+            t[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return t;
+    }();
+    return table;
 }
 
 double FromLinear(double c) {
@@ -29,7 +38,7 @@ std::uint8_t Round255(double v) {
 Rgba Mix(Rgba a, Rgba b, double t, bool linearLight) {
     auto mix = [&](std::uint8_t x, std::uint8_t y) {
         if (!linearLight) return Round255(x + (y - x) * t);
-        const double lx = ToLinear(x / 255.0), ly = ToLinear(y / 255.0);
+        const double lx = LinearTable()[x], ly = LinearTable()[y];
         return Round255(FromLinear(lx + (ly - lx) * t) * 255);
     };
     Rgba out;
@@ -59,7 +68,8 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
         return;
     }
     std::array<Rgba, kMaxGradientStops> colors;
-    for (std::size_t i = 0; i < stops.size(); ++i) colors[i] = ApplyColorTransform(stops[i].color, cx);
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        colors[i] = ApplyColorTransform(stops[i].color, cx);
     const bool linearLight = g.interpolation == Interpolation::LinearRgb;
     std::size_t next = 0;  // the first stop whose ratio is above the current index
     for (int i = 0; i < 256; ++i) {
@@ -183,8 +193,8 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
             paint.spread = style.gradient.spread;
             paint.focalPoint = style.gradient.focalPoint;
             paint.ramp = rampIndex;
-            paint.opaque = std::all_of(ramp.begin(), ramp.end(),
-                                       [](Pixel p) { return PixelA(p) == 255; });
+            paint.opaque =
+                std::all_of(ramp.begin(), ramp.end(), [](Pixel p) { return PixelA(p) == 255; });
             return;
         }
         case FillKind::Bitmap:

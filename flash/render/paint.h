@@ -45,10 +45,10 @@ struct Paint {
     SpreadMode spread = SpreadMode::Pad;
     // Every pixel it produces is opaque: covered pixels can be stored rather than blended.
     bool opaque = false;
-    Pixel color = 0;            // Solid
-    std::uint32_t ramp = 0;     // Gradient: index into the caller's ramp table
+    Pixel color = 0;         // Solid
+    std::uint32_t ramp = 0;  // Gradient: index into the caller's ramp table
     double focalPoint = 0;
-    Matrix inverse;             // Gradient: device pixel -> gradient square
+    Matrix inverse;  // Gradient: device pixel -> gradient square
 };
 
 // Makes `paint` for a fill style drawn through `toDevice` (the shape's twips to device

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "base/ansi_text.h"
 #include "flash/render/blend.h"
@@ -18,14 +19,15 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
     return r;
 }
 
-bool IsEmpty(const PixelRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const PixelRect& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 // The device pixels a twips rectangle (grown by `margin` device pixels) can touch.
 PixelRect DeviceBounds(const Rect& r, const Matrix& m, double margin) {
-    const Point corners[4] = {m.Apply({double(r.xMin), double(r.yMin)}),
-                              m.Apply({double(r.xMax), double(r.yMin)}),
-                              m.Apply({double(r.xMin), double(r.yMax)}),
-                              m.Apply({double(r.xMax), double(r.yMax)})};
+    const Point corners[4] = {
+        m.Apply({double(r.xMin), double(r.yMin)}), m.Apply({double(r.xMax), double(r.yMin)}),
+        m.Apply({double(r.xMin), double(r.yMax)}), m.Apply({double(r.xMax), double(r.yMax)})};
     double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
     for (const Point& p : corners) {
         x0 = std::min(x0, p.x);
@@ -41,11 +43,17 @@ PixelRect DeviceBounds(const Rect& r, const Matrix& m, double margin) {
 }
 
 // Coverage in samples as a 0..256 factor.
-inline std::uint32_t CoverageFactor(std::uint32_t coverage, int shift) { return coverage << shift; }
+inline std::uint32_t CoverageFactor(std::uint32_t coverage, int shift) {
+    return coverage << shift;
+}
 
-inline std::uint32_t WithMask(std::uint32_t k, std::uint8_t m) { return (k * m + 127) / 255; }
+inline std::uint32_t WithMask(std::uint32_t k, std::uint8_t m) {
+    return (k * m + 127) / 255;
+}
 
-int Log2(int v) { return v >= 16 ? 4 : v >= 4 ? 2 : 0; }
+int Log2(int v) {
+    return v >= 16 ? 4 : v >= 4 ? 2 : 0;
+}
 
 }  // namespace
 
@@ -107,7 +115,10 @@ StageView MakeStageView(ScaleMode mode, int width, int height, const Rect& stage
 class Renderer::ColorSink final : public CoverageSink {
 public:
     ColorSink(Renderer& r, int level, int mask, const std::vector<Paint>& paints)
-        : r_(r), level_(level), mask_(mask), paints_(paints),
+        : r_(r),
+          level_(level),
+          mask_(mask),
+          paints_(paints),
           shift_(8 - Log2(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_))),
           left_(r.levels_[level].rect.left) {}
 
@@ -194,7 +205,9 @@ private:
 class Renderer::MaskSink final : public CoverageSink {
 public:
     MaskSink(Renderer& r, int mask)
-        : r_(r), mask_(mask), samples_(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_)),
+        : r_(r),
+          mask_(mask),
+          samples_(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_)),
           left_(r.masks_[mask].rect.left) {
         shift_ = 8 - Log2(static_cast<int>(samples_));
     }
@@ -205,7 +218,8 @@ public:
         for (const CoverageRun& run : runs) {
             std::uint32_t total = 0;
             for (std::uint32_t i = 0; i < run.count; ++i) total += cover[run.first + i].coverage;
-            const std::uint32_t k = CoverageFactor(std::min<std::uint32_t>(total, samples_), shift_);
+            const std::uint32_t k =
+                CoverageFactor(std::min<std::uint32_t>(total, samples_), shift_);
             for (int x = run.x0; x < run.x1; ++x) {
                 row[x] = static_cast<std::uint8_t>(row[x] + ((255 - row[x]) * k >> 8));
             }
@@ -272,8 +286,14 @@ void Renderer::BeginFrame(Surface& surface, const StageView& stage, Rgb backgrou
     open_.clear();
     levels_.push_back(root);
     const Pixel bg = PackPixel(255, background.r, background.g, background.b);
+    // White, the usual background, is one byte repeated: the C library fills that fastest.
+    const bool white = bg == 0xFFFFFFFF;
     for (int y = 0; y < surface.Height(); ++y) {
-        std::fill_n(surface.Row(y), surface.Width(), bg);
+        if (white) {
+            std::memset(surface.Row(y), 0xFF, surface.Width() * sizeof(Pixel));
+        } else {
+            std::fill_n(surface.Row(y), surface.Width(), bg);
+        }
     }
 }
 
@@ -291,14 +311,17 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransfo
     const bool building = Building();
     const int level = static_cast<int>(levels_.size()) - 1;
     const PixelRect clip = building ? masks_.back().rect : levels_[level].rect;
-    double widest = 0;
+    // How far strokes reach past the edges: half their width, a square cap's corner, or a
+    // miter's tip.
+    double margin = 1;
     if (!building) {
         for (const LineStyle& ls : shape.lines) {
-            widest = std::max(widest, StrokeWidthPixels(ls, m, stage_.scale));
+            const double reachFactor =
+                ls.join == JoinStyle::Miter ? std::max(ls.miterLimit, 1.5) : 1.5;
+            margin = std::max(margin, StrokeWidthPixels(ls, m, stage_.scale) / 2 * reachFactor + 1);
         }
     }
-    // Miters reach further than half the width; round and square ends do not.
-    const PixelRect reach = Intersect(clip, DeviceBounds(shape.edgeBounds, m, widest * 2 + 2));
+    const PixelRect reach = Intersect(clip, DeviceBounds(shape.extent, m, margin));
     if (IsEmpty(reach)) {
         ++stats_.culled;
         return;
@@ -340,7 +363,8 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransfo
     };
     if (ramps_.empty()) ramps_.resize(1);
     for (std::size_t i = 0; i < shape.fills.size(); ++i) paint(shape.fills[i], fillPaints_[i + 1]);
-    for (std::size_t i = 0; i < shape.lines.size(); ++i) paint(shape.lines[i].fill, linePaints_[i + 1]);
+    for (std::size_t i = 0; i < shape.lines.size(); ++i)
+        paint(shape.lines[i].fill, linePaints_[i + 1]);
     const int mask = levels_[level].activeMask;
     ColorSink fillSink(*this, level, mask, fillPaints_);
     ColorSink lineSink(*this, level, mask, linePaints_);
@@ -366,6 +390,7 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             }
         }
         stats_.lines += scan_.LineCount();
+        if (scan_.Limited()) ++stats_.limited;
         scan_.Render(shape.nonZeroWinding ? FillRule::NonZero : FillRule::EvenOdd,
                      static_cast<std::uint16_t>(shape.fills.size()), fillSink);
     }
@@ -385,6 +410,15 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     scan_.Reset(clip, samples);
     std::uint16_t current = 0;
     Point last{};
+    // Pixel hinting puts the line's middle on a pixel's middle when it covers an odd number of
+    // pixels, on a pixel boundary when even, so that it covers whole pixels.
+    double hintOffset = -1;  // < 0: no hinting
+    auto at = [&](std::int32_t x, std::int32_t y) {
+        const Point p = m.Apply({double(x), double(y)});
+        if (hintOffset < 0) return p;
+        return Point{std::floor(p.x - hintOffset + 0.5) + hintOffset,
+                     std::floor(p.y - hintOffset + 0.5) + hintOffset};
+    };
     for (std::uint32_t i : strokeOrder_) {
         const Edge& e = shape.edges[i];
         if (e.line != current) {
@@ -398,13 +432,18 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             st.join = ls.join;
             st.miterLimit = ls.miterLimit;
             st.closeWhereItMeets = !ls.noClose;
+            hintOffset = -1;
+            if (ls.pixelHinting) {
+                const long pixels = std::lround(st.halfWidth * 2);
+                hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
+            }
             stroker_.Begin(scan_, current, st, kCurveTolerance);
         }
-        const Point p0 = m.Apply({double(e.x0), double(e.y0)});
-        const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+        const Point p0 = at(e.x0, e.y0);
+        const Point p1 = at(e.x1, e.y1);
         if (e.newPath || !(p0 == last)) stroker_.MoveTo(p0);
         if (e.curved) {
-            stroker_.QuadTo(m.Apply({double(e.cx), double(e.cy)}), p1);
+            stroker_.QuadTo(at(e.cx, e.cy), p1);
         } else {
             stroker_.LineTo(p1);
         }
@@ -412,6 +451,7 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     }
     stroker_.Finish();
     stats_.lines += scan_.LineCount();
+    if (scan_.Limited()) ++stats_.limited;
     scan_.Render(FillRule::NonZero, static_cast<std::uint16_t>(shape.lines.size()), lineSink);
 }
 
@@ -460,14 +500,15 @@ void Renderer::EndMask() {
 void Renderer::PopMask() {
     if (!inFrame_) return;
     // Layers left open inside the mask's scope end first.
-    while (!open_.empty() && (open_.back().kind == Open::Layer ||
-                              open_.back().kind == Open::SkippedLayer)) {
+    while (!open_.empty() &&
+           (open_.back().kind == Open::Layer || open_.back().kind == Open::SkippedLayer)) {
         CloseTop();
     }
     if (!open_.empty()) CloseTop();
 }
 
-void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx, std::optional<PixelRect> bounds) {
+void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
+                         std::optional<PixelRect> bounds) {
     if (!inFrame_) return;
     if (Building() || Skipping()) {
         open_.push_back({Open::SkippedLayer, false});
@@ -496,8 +537,8 @@ void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx, std::optional
 void Renderer::PopLayer() {
     if (!inFrame_) return;
     // Masks left open inside the layer end with it.
-    while (!open_.empty() && (open_.back().kind == Open::Mask ||
-                              open_.back().kind == Open::SkippedMask)) {
+    while (!open_.empty() &&
+           (open_.back().kind == Open::Mask || open_.back().kind == Open::SkippedMask)) {
         CloseTop();
     }
     if (!open_.empty()) CloseTop();
@@ -530,6 +571,14 @@ void Renderer::CloseTop() {
 void Renderer::CompositeLayer(const Level& layer) {
     const int parent = static_cast<int>(levels_.size()) - 2;
     const int mask = levels_[parent].activeMask;
+    // Alpha and Erase work on the layer of an enclosing object; with none (straight on the
+    // stage) Flash Player draws them as Normal.
+    int drawnOn = parent;
+    while (levels_[drawnOn].passthrough) --drawnOn;
+    BlendMode mode = layer.mode;
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) {
+        mode = BlendMode::Normal;
+    }
     const std::size_t width = layer.rect.Width();
     const bool transform = !layer.cx.IsIdentity();
     for (int y = layer.rect.top; y < layer.rect.bottom; ++y) {
@@ -539,7 +588,8 @@ void Renderer::CompositeLayer(const Level& layer) {
                 const Pixel p = src[x];
                 const std::uint32_t a = PixelA(p);
                 auto straight = [a](std::uint32_t c) {
-                    return static_cast<std::uint8_t>(a == 0 ? 0 : std::min(255u, (c * 255 + a / 2) / a));
+                    return static_cast<std::uint8_t>(
+                        a == 0 ? 0 : std::min(255u, (c * 255 + a / 2) / a));
                 };
                 const Rgba c{straight(PixelR(p)), straight(PixelG(p)), straight(PixelB(p)),
                              static_cast<std::uint8_t>(a)};
@@ -549,16 +599,15 @@ void Renderer::CompositeLayer(const Level& layer) {
         const std::uint8_t* m = nullptr;
         if (mask >= 0) m = MaskRow(mask, y) + (layer.rect.left - masks_[mask].rect.left);
         Pixel* dst = LevelRow(parent, y) + (layer.rect.left - levels_[parent].rect.left);
-        BlendRow(layer.mode, src, dst, static_cast<int>(width), m);
+        BlendRow(mode, src, dst, static_cast<int>(width), m);
     }
 }
 
 std::size_t Renderer::BytesHeld() const {
-    std::size_t bytes = scan_.BytesHeld() + fillPaints_.capacity() * sizeof(Paint) +
-                        linePaints_.capacity() * sizeof(Paint) +
-                        ramps_.capacity() * sizeof(GradientRamp) +
-                        strokeOrder_.capacity() * sizeof(std::uint32_t) +
-                        shade_.capacity() * sizeof(Pixel);
+    std::size_t bytes =
+        scan_.BytesHeld() + fillPaints_.capacity() * sizeof(Paint) +
+        linePaints_.capacity() * sizeof(Paint) + ramps_.capacity() * sizeof(GradientRamp) +
+        strokeOrder_.capacity() * sizeof(std::uint32_t) + shade_.capacity() * sizeof(Pixel);
     for (const auto& b : layerPool_) bytes += b.capacity() * sizeof(Pixel);
     for (const auto& b : maskPool_) bytes += b.capacity();
     return bytes;

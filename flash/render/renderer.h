@@ -13,7 +13,9 @@
 // clipped by every mask in force; a mask is the union of its shapes' fills (colours, alpha and
 // strokes do not matter, as in Flash's mask layers). A layer gathers its content off-screen
 // and is composited with its blend mode (and an optional colour transform of its own) when
-// popped; the masks in force where it was pushed clip it then.
+// popped; the masks in force where it was pushed clip it then. Alpha and Erase change the
+// layer they are drawn into; pushed with no layer around them they draw as Normal, as Flash
+// Player does.
 //
 // Memory: the surface, one buffer per open layer or mask (reused from frame to frame), and
 // the scan converter's one row of coverage. After the first frames of a movie nothing is
@@ -47,10 +49,10 @@ int SamplesPerSide(Quality quality);
 
 // The stage placed in a device of width x height pixels under a scale mode.
 struct StageView {
-    Matrix toDevice;      // stage twips -> device pixels
-    PixelRect stage;      // where the stage lands (may reach past the device under NoBorder)
-    PixelRect device;     // the whole device
-    double scale = 1;     // device pixels per stage pixel, the mean of the two axes
+    Matrix toDevice;   // stage twips -> device pixels
+    PixelRect stage;   // where the stage lands (may reach past the device under NoBorder)
+    PixelRect device;  // the whole device
+    double scale = 1;  // device pixels per stage pixel, the mean of the two axes
 };
 
 // The stage keeps its aspect under ShowAll (fits whole) and NoBorder (covers the device),
@@ -58,11 +60,12 @@ struct StageView {
 StageView MakeStageView(ScaleMode mode, int deviceWidth, int deviceHeight, const Rect& stage);
 
 struct RenderStats {
-    std::uint64_t shapes = 0;       // shapes drawn (at least partly inside the clip)
-    std::uint64_t culled = 0;       // shapes skipped as wholly outside
-    std::uint64_t lines = 0;        // scan-converted lines after flattening and stroking
-    std::uint64_t refused = 0;      // layers and masks beyond the depth caps, drawn without
-    std::uint64_t growths = 0;      // frames after which the reused buffers had grown
+    std::uint64_t shapes = 0;   // shapes drawn (at least partly inside the clip)
+    std::uint64_t culled = 0;   // shapes skipped as wholly outside
+    std::uint64_t lines = 0;    // scan-converted lines after flattening and stroking
+    std::uint64_t refused = 0;  // layers and masks beyond the depth caps, drawn without
+    std::uint64_t growths = 0;  // frames after which the reused buffers had grown
+    std::uint64_t limited = 0;  // passes cut short at ScanConverter::kMaxLines
 };
 
 class Renderer {

@@ -10,11 +10,15 @@ namespace flash::render {
 namespace {
 
 // The first sample index at or after position v (in pixels), samples at (k + 0.5) / s.
-double FirstSampleAt(double v, int s) { return std::ceil(v * s - 0.5); }
+double FirstSampleAt(double v, int s) {
+    return std::ceil(v * s - 0.5);
+}
 
 // Device positions are kept in twentieths of a pixel, as Flash Player keeps them: whether a
 // sample lies inside then comes out as it does there, even for the points of a flattened curve.
-Point Snap(Point p) { return {std::round(p.x * 20) / 20, std::round(p.y * 20) / 20}; }
+Point Snap(Point p) {
+    return {std::round(p.x * 20) / 20, std::round(p.y * 20) / 20};
+}
 
 }  // namespace
 
@@ -26,10 +30,15 @@ void ScanConverter::Reset(const PixelRect& clip, int samplesPerSide) {
     kMin_ = clip_.left * s_;
     kMax_ = clip_.right * s_;
     lines_.clear();
+    limited_ = false;
 }
 
 void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16_t fill1) {
     if (fill0 == fill1) return;
+    if (lines_.size() >= kMaxLines) {
+        limited_ = true;
+        return;
+    }
     p0 = Snap(p0);
     p1 = Snap(p1);
     if (!std::isfinite(p0.x) || !std::isfinite(p0.y) || !std::isfinite(p1.x) ||
@@ -59,8 +68,8 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
     lines_.push_back(line);
 }
 
-void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0,
-                            std::uint16_t fill1, double tolerance) {
+void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0, std::uint16_t fill1,
+                            double tolerance) {
     if (fill0 == fill1) return;
     Point prev = p0;
     FlattenQuad(p0, c, p1, tolerance, [&](Point p) {
@@ -207,8 +216,10 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
         merged_.resize(n);
         for (std::size_t sub = 0; sub < static_cast<std::size_t>(s_); sub += 2 * width) {
             const std::size_t a = subRowStart_[sub];
-            const std::size_t mid = sub + width < static_cast<std::size_t>(s_) ? subRowStart_[sub + width] : n;
-            const std::size_t b = sub + 2 * width < static_cast<std::size_t>(s_) ? subRowStart_[sub + 2 * width] : n;
+            const std::size_t mid =
+                sub + width < static_cast<std::size_t>(s_) ? subRowStart_[sub + width] : n;
+            const std::size_t b =
+                sub + 2 * width < static_cast<std::size_t>(s_) ? subRowStart_[sub + 2 * width] : n;
             std::merge(events_.begin() + a, events_.begin() + mid, events_.begin() + mid,
                        events_.begin() + b, merged_.begin() + a, byK);
         }
@@ -219,7 +230,8 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
     activeSpans_.clear();
     pending_.clear();
     pendingX_ = -1;
-    const std::int32_t s = s_;
+    // Sample columns are never negative and s is 1, 2 or 4: shifts and masks, not divisions.
+    const std::int32_t s = s_, shift = s_ == 4 ? 2 : s_ == 2 ? 1 : 0, low = s_ - 1;
     std::int32_t pos = events_.front().k;
     std::size_t i = 0;
     while (i < events_.size()) {
@@ -227,24 +239,24 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
         if (pos < k && !activeSpans_.empty()) {
             // [pos, k) is covered alike: a part pixel, whole pixels, a part pixel.
             std::int32_t a = pos;
-            const std::int32_t pb = k / s;
-            if (a / s == pb) {
+            const std::int32_t pb = k >> shift;
+            if (a >> shift == pb) {
                 AddPending(pb, k - a);
             } else {
-                if (a % s != 0) {
-                    AddPending(a / s, s - a % s);
-                    a += s - a % s;
+                if ((a & low) != 0) {
+                    AddPending(a >> shift, s - (a & low));
+                    a += s - (a & low);
                 }
-                if (a / s < pb) {
+                if (a >> shift < pb) {
                     FlushPending();
                     const auto first = static_cast<std::uint32_t>(cover_.size());
                     for (const StyleCoverage& c : activeSpans_) {
                         cover_.push_back({c.style, static_cast<std::uint16_t>(c.coverage * s)});
                     }
-                    runs_.push_back({a / s, pb, first,
-                                     static_cast<std::uint32_t>(activeSpans_.size())});
+                    runs_.push_back(
+                        {a >> shift, pb, first, static_cast<std::uint32_t>(activeSpans_.size())});
                 }
-                if (k % s != 0) AddPending(pb, k % s);
+                if ((k & low) != 0) AddPending(pb, k & low);
             }
         }
         for (; i < events_.size() && events_[i].k == k; ++i) {
@@ -268,7 +280,8 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
 std::size_t ScanConverter::BytesHeld() const {
     return lines_.capacity() * sizeof(Line) + order_.capacity() * sizeof(std::uint32_t) +
            active_.capacity() * sizeof(Active) + counts_.capacity() * sizeof(std::int32_t) +
-           touched_.capacity() * 2 + passing_.capacity() * 2 + (events_.capacity() + merged_.capacity()) * sizeof(Event) +
+           touched_.capacity() * 2 + passing_.capacity() * 2 +
+           (events_.capacity() + merged_.capacity()) * sizeof(Event) +
            (activeSpans_.capacity() + pending_.capacity() + cover_.capacity()) *
                sizeof(StyleCoverage) +
            runs_.capacity() * sizeof(CoverageRun);

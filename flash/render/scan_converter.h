@@ -50,6 +50,10 @@ protected:
 
 class ScanConverter {
 public:
+    // Most lines one pass holds (about 80 MB); a shape that needs more after flattening and
+    // stroking is drawn with the lines that fit.
+    static constexpr std::size_t kMaxLines = std::size_t{1} << 21;
+
     // Starts a new set of lines, drawn only inside `clip` (device pixels), with
     // samplesPerSide (1, 2 or 4) samples along each side of a pixel.
     void Reset(const PixelRect& clip, int samplesPerSide);
@@ -61,6 +65,8 @@ public:
     void AddQuad(Point p0, Point control, Point p1, std::uint16_t fill0, std::uint16_t fill1,
                  double tolerance);
     bool Empty() const { return lines_.empty(); }
+    // Lines were refused since Reset because kMaxLines was reached.
+    bool Limited() const { return limited_; }
     std::size_t LineCount() const { return lines_.size(); }
 
     // Scans every line added since Reset; styles are 1 .. maxStyle.
@@ -94,6 +100,7 @@ private:
 
     PixelRect clip_;
     int s_ = 1;
+    bool limited_ = false;
     std::int32_t kMin_ = 0, kMax_ = 0;
     std::vector<Line> lines_;
     std::vector<std::uint32_t> order_;

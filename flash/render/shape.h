@@ -22,15 +22,6 @@
 
 namespace flash::render {
 
-// A straight (not premultiplied) colour.
-struct Rgba {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
-    std::uint8_t a = 255;
-    bool operator==(const Rgba&) const = default;
-};
-
 enum class FillKind : std::uint8_t {
     Solid,
     LinearGradient,
@@ -124,6 +115,9 @@ struct Shape {
     std::uint8_t shapeVersion = 1;  // 1 to 4 for DefineShape .. DefineShape4
     Rect bounds;
     Rect edgeBounds;  // DefineShape4; the bounds otherwise
+    // The box of every edge's points, control points included, as read (not as the tag
+    // claims): what drawing relies on to skip a shape outside the surface.
+    Rect extent;
     // DefineShape4's flags. Without the winding flag a fill style covers the points that an
     // odd number of its edges surround (even-odd); with it, a non-zero count.
     bool nonZeroWinding = false;

@@ -187,7 +187,9 @@ private:
             l.fill.color = ReadColor(Rgba32());
             return true;
         }
-        auto cap = [](std::uint32_t v) { return v <= 2 ? static_cast<CapStyle>(v) : CapStyle::Round; };
+        auto cap = [](std::uint32_t v) {
+            return v <= 2 ? static_cast<CapStyle>(v) : CapStyle::Round;
+        };
         l.startCap = cap(in_.Bits(2));
         const std::uint32_t join = in_.Bits(2);
         l.join = join <= 2 ? static_cast<JoinStyle>(join) : JoinStyle::Round;
@@ -293,6 +295,21 @@ std::optional<Shape> ParseShape(std::uint16_t tagCode, std::span<const std::uint
     }
     if (in.Failed()) return std::nullopt;
     ShapeReader(in, shape, swfVersion).Read();
+    if (!shape.edges.empty()) {
+        Rect& x = shape.extent;
+        x = {shape.edges[0].x0, shape.edges[0].x0, shape.edges[0].y0, shape.edges[0].y0};
+        auto add = [&x](std::int32_t px, std::int32_t py) {
+            x.xMin = std::min(x.xMin, px);
+            x.xMax = std::max(x.xMax, px);
+            x.yMin = std::min(x.yMin, py);
+            x.yMax = std::max(x.yMax, py);
+        };
+        for (const Edge& e : shape.edges) {
+            add(e.x0, e.y0);
+            add(e.x1, e.y1);
+            if (e.curved) add(e.cx, e.cy);
+        }
+    }
     return shape;
 }
 

@@ -10,18 +10,32 @@ namespace flash::render {
 
 namespace {
 
-Point Add(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
-Point Sub(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
-Point Mul(Point a, double k) { return {a.x * k, a.y * k}; }
-double Dot(Point a, Point b) { return a.x * b.x + a.y * b.y; }
-double Cross(Point a, Point b) { return a.x * b.y - a.y * b.x; }
-double Length(Point a) { return std::sqrt(Dot(a, a)); }
+Point Add(Point a, Point b) {
+    return {a.x + b.x, a.y + b.y};
+}
+Point Sub(Point a, Point b) {
+    return {a.x - b.x, a.y - b.y};
+}
+Point Mul(Point a, double k) {
+    return {a.x * k, a.y * k};
+}
+double Dot(Point a, Point b) {
+    return a.x * b.x + a.y * b.y;
+}
+double Cross(Point a, Point b) {
+    return a.x * b.y - a.y * b.x;
+}
+double Length(Point a) {
+    return std::sqrt(Dot(a, a));
+}
 Point Unit(Point a) {
     const double l = Length(a);
     return l > 0 ? Mul(a, 1 / l) : Point{};
 }
 // d turned a quarter to the right on the screen (y down): (1,0) becomes (0,1).
-Point Right(Point d) { return {-d.y, d.x}; }
+Point Right(Point d) {
+    return {-d.y, d.x};
+}
 
 }  // namespace
 
@@ -60,7 +74,8 @@ void Stroker::LineTo(Point p) {
         points_.push_back(p);
         return;
     }
-    if (p == points_.back()) return;
+    // The scan converter takes no more lines than this either.
+    if (p == points_.back() || points_.size() >= ScanConverter::kMaxLines) return;
     points_.push_back(p);
 }
 
@@ -80,8 +95,8 @@ void Stroker::Finish() {
         } else if (cap == CapStyle::Square) {
             const double h = stroke_.halfWidth;
             const Point p = points_[0];
-            const Point square[4] = {{p.x - h, p.y - h}, {p.x + h, p.y - h}, {p.x + h, p.y + h},
-                                     {p.x - h, p.y + h}};
+            const Point square[4] = {
+                {p.x - h, p.y - h}, {p.x + h, p.y - h}, {p.x + h, p.y + h}, {p.x - h, p.y + h}};
             AddPolygon(square, 4);
         }
         points_.clear();
@@ -257,7 +272,8 @@ void Stroker::Segment(Point a, Point b) {
         // A one-pixel line is one pixel thick across its minor axis, as Flash Player draws
         // hairlines: a shallow line covers one pixel in each column, a steep one one in each row.
         const Point d = Sub(b, a);
-        n = std::abs(d.x) >= std::abs(d.y) ? Point{0, stroke_.halfWidth} : Point{stroke_.halfWidth, 0};
+        n = std::abs(d.x) >= std::abs(d.y) ? Point{0, stroke_.halfWidth}
+                                           : Point{stroke_.halfWidth, 0};
     }
     const Point quad[4] = {Add(a, n), Add(b, n), Sub(b, n), Sub(a, n)};
     AddPolygon(quad, 4);
@@ -275,7 +291,8 @@ void Stroker::Disc(Point c) {
     poly_.clear();
     for (int i = 0; i < n; ++i) {
         const double a = 2 * std::numbers::pi * i / n;
-        poly_.push_back({c.x + stroke_.halfWidth * std::cos(a), c.y + stroke_.halfWidth * std::sin(a)});
+        poly_.push_back(
+            {c.x + stroke_.halfWidth * std::cos(a), c.y + stroke_.halfWidth * std::sin(a)});
     }
     AddPolygon(poly_.data(), poly_.size());
 }

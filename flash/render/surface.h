@@ -41,9 +41,7 @@ public:
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     Pixel* Row(int y) override { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-    const Pixel* Row(int y) const {
-        return pixels_.data() + static_cast<std::size_t>(y) * width_;
-    }
+    const Pixel* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     Pixel At(int x, int y) const { return Row(y)[x]; }
 
 private:
@@ -52,7 +50,8 @@ private:
     std::vector<Pixel> pixels_;
 };
 
-// Someone else's pixels: the stride is in bytes and may be negative (a bottom-up DIB).
+// Someone else's pixels, `firstRow` pointing at the top row: the stride is in bytes and is
+// negative for a bottom-up DIB (whose top row is the last in memory).
 class SurfaceView final : public Surface {
 public:
     SurfaceView(void* firstRow, int width, int height, std::ptrdiff_t strideBytes)
@@ -73,10 +72,18 @@ private:
 };
 
 // Channel access and packing.
-constexpr std::uint32_t PixelA(Pixel p) { return p >> 24; }
-constexpr std::uint32_t PixelR(Pixel p) { return p >> 16 & 0xFF; }
-constexpr std::uint32_t PixelG(Pixel p) { return p >> 8 & 0xFF; }
-constexpr std::uint32_t PixelB(Pixel p) { return p & 0xFF; }
+constexpr std::uint32_t PixelA(Pixel p) {
+    return p >> 24;
+}
+constexpr std::uint32_t PixelR(Pixel p) {
+    return p >> 16 & 0xFF;
+}
+constexpr std::uint32_t PixelG(Pixel p) {
+    return p >> 8 & 0xFF;
+}
+constexpr std::uint32_t PixelB(Pixel p) {
+    return p & 0xFF;
+}
 constexpr Pixel PackPixel(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return a << 24 | r << 16 | g << 8 | b;
 }
