@@ -127,7 +127,8 @@ std::map<std::string, std::string> FlattenToml(const std::string& text) {
             prefix = KeyPath(line.substr(1, line.size() - 2));
         } else {
             const std::size_t eq = line.find('=');
-            if (eq != std::string::npos) Assign(out, prefix, line.substr(0, eq), line.substr(eq + 1));
+            if (eq != std::string::npos)
+                Assign(out, prefix, line.substr(0, eq), line.substr(eq + 1));
         }
     }
     return out;
@@ -160,10 +161,12 @@ CaseSpec ReadSpec(const std::string& tomlText) {
             const std::string check = base + "checks[" + std::to_string(i) + "]/";
             if (keys.count(check + "tolerance") == 0 && keys.count(check + "max_outliers") == 0)
                 break;
-            c.checks.push_back({Int(keys, check + "tolerance", 0), Int(keys, check + "max_outliers", 0)});
+            c.checks.push_back(
+                {Int(keys, check + "tolerance", 0), Int(keys, check + "max_outliers", 0)});
         }
         if (c.checks.empty())
-            c.checks.push_back({Int(keys, base + "tolerance", 0), Int(keys, base + "max_outliers", 0)});
+            c.checks.push_back(
+                {Int(keys, base + "tolerance", 0), Int(keys, base + "max_outliers", 0)});
         spec.comparisons.push_back(std::move(c));
     }
     return spec;

@@ -77,8 +77,7 @@ TEST_P(CorpusImage, MatchesFlashPlayer) {
     GTEST_SKIP() << why;
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusImage,
-                         ::testing::ValuesIn(corpus::CaseNames(ImagesDir())),
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusImage, ::testing::ValuesIn(corpus::CaseNames(ImagesDir())),
                          [](const auto& info) { return corpus::ParamName(info.param); });
 
 TEST(CorpusImageList, NamesOnlyCasesOfTheCorpus) {

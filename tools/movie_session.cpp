@@ -44,8 +44,8 @@ flash::render::Quality ToRenderQuality(Quality q) {
 MovieSession::MovieSession(flash::Movie movie, flash::TraceSink* trace)
     : player_(std::move(movie), trace), drawer_(player_.GetMovie()) {}
 
-std::unique_ptr<MovieSession> MovieSession::Open(const std::string& path,
-                                                 flash::TraceSink* trace, std::string& error) {
+std::unique_ptr<MovieSession> MovieSession::Open(const std::string& path, flash::TraceSink* trace,
+                                                 std::string& error) {
     flash::LoadResult loaded = flash::LoadMovieFile(path);
     if (!loaded.Ok()) {
         error = path + ": " + flash::LoadErrorName(loaded.error);
@@ -89,7 +89,8 @@ pngio::Image MovieSession::Picture() const {
             const flash::render::Pixel p = row[x];
             const std::uint32_t a = flash::render::PixelA(p);
             auto straight = [a](std::uint32_t c) {
-                return static_cast<std::uint8_t>(a == 0 ? 0 : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
+                return static_cast<std::uint8_t>(
+                    a == 0 ? 0 : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
             };
             out[0] = straight(flash::render::PixelR(p));
             out[1] = straight(flash::render::PixelG(p));

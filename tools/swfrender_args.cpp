@@ -41,7 +41,8 @@ bool ParseArgs(int argc, const char* const* argv, Options& out, std::string& err
                 o.png = value;
             } else if (arg == "--size") {
                 const std::size_t x = value.find('x');
-                if (x == std::string_view::npos || !ParseInt(value.substr(0, x), 1, kMaxSide, o.width) ||
+                if (x == std::string_view::npos ||
+                    !ParseInt(value.substr(0, x), 1, kMaxSide, o.width) ||
                     !ParseInt(value.substr(x + 1), 1, kMaxSide, o.height)) {
                     error = "--size takes WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxSide);
                     return false;

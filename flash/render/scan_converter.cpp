@@ -9,15 +9,21 @@ namespace flash::render {
 
 namespace {
 
-// The first sample index at or after position v (in pixels), samples at (k + 0.5) / s.
-double FirstSampleAt(double v, int s) {
-    return std::ceil(v * s - 0.5);
+// Device positions are kept in twentieths of a pixel ("units"), as Flash Player keeps them:
+// whether a sample lies inside then comes out as it does there, even for the points of a
+// flattened curve. Positions are whole numbers of units held in doubles, and a sample's
+// position is a whole or half number of units, so the crossing of a line with a sample row
+// is worked out exactly whenever it is representable at all: a line through a sample's very
+// centre puts the sample on the side the fill rule says, never on one chosen by rounding.
+constexpr double kUnits = 20;
+
+Point Snap(Point p) {
+    return {std::round(p.x * kUnits), std::round(p.y * kUnits)};
 }
 
-// Device positions are kept in twentieths of a pixel, as Flash Player keeps them: whether a
-// sample lies inside then comes out as it does there, even for the points of a flattened curve.
-Point Snap(Point p) {
-    return {std::round(p.x * 20) / 20, std::round(p.y * 20) / 20};
+// The first sample index at or after position v (in units), samples at (k + 0.5) / s pixels.
+double FirstSampleAt(double v, int s) {
+    return std::ceil((v * s - kUnits / 2) / kUnits);
 }
 
 }  // namespace
@@ -59,10 +65,12 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
     const double top = std::max(FirstSampleAt(p0.y, s_), double(clip_.top) * s_);
     const double end = std::min(FirstSampleAt(p1.y, s_), double(clip_.bottom) * s_);
     if (!(top < end)) return;
-    if (std::min(p0.x, p1.x) >= clip_.right) return;  // can change nothing inside the clip
+    // A line right of the clip can change nothing inside it.
+    if (std::min(p0.x, p1.x) >= clip_.right * kUnits) return;
     line.x0 = p0.x;
     line.y0 = p0.y;
-    line.dxdy = (p1.x - p0.x) / (p1.y - p0.y);
+    line.dx = p1.x - p0.x;
+    line.dy = p1.y - p0.y;
     line.rowTop = static_cast<std::int32_t>(top);
     line.rowEnd = static_cast<std::int32_t>(end);
     lines_.push_back(line);
@@ -119,10 +127,11 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
 
 void ScanConverter::ScanSampleRow(FillRule rule, std::int32_t row) {
     if (active_.empty()) return;
-    const double ys = (row + 0.5) / s_;
+    // The sample row's position in units: a whole or half number.
+    const double ys = (row + 0.5) * kUnits / s_;
     for (Active& a : active_) {
         const Line& l = lines_[a.line];
-        a.x = l.x0 + (ys - l.y0) * l.dxdy;
+        a.x = l.x0 + (ys - l.y0) * l.dx / l.dy;
     }
     // Insertion sort: the order barely changes from one sample row to the next.
     for (std::size_t i = 1; i < active_.size(); ++i) {

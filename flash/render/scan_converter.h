@@ -77,8 +77,8 @@ public:
 
 private:
     struct Line {
-        double x0, y0;  // the upper end
-        double dxdy;
+        double x0, y0;  // the upper end, in twentieths of a pixel
+        double dx, dy;  // to the lower end; dy > 0
         std::int32_t rowTop, rowEnd;  // sample rows rowTop .. rowEnd-1
         std::uint16_t before, after;  // styles left of and right of the line, seen along +x
     };

@@ -39,6 +39,8 @@ private:
     const Shape* ShapeOf(const Character& character);
     void DrawClip(const Clip& clip, const Matrix& m, const ColorTransform& cx, bool asMask);
     void DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx, bool asMask);
+    // Grows `box` (device pixels: left, top, right, bottom) by what the entry draws.
+    void AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting);
 
     const Movie& movie_;
     Renderer* renderer_ = nullptr;

@@ -4,8 +4,12 @@ namespace flash::render {
 
 StagePicture::Key StagePicture::KeyOf(const ControlModel& model, int width, int height) {
     const Player* player = model.Playing();
-    return {model.MovieGeneration(), player ? player->DisplayVersion() : 0, width, height,
-            model.Scale(), model.BackgroundColorref()};
+    return {model.MovieGeneration(),
+            player ? player->DisplayVersion() : 0,
+            width,
+            height,
+            model.Scale(),
+            model.BackgroundColorref()};
 }
 
 bool StagePicture::Stale(const ControlModel& model, int width, int height) const {
