@@ -4,7 +4,7 @@
 // allocations and the buffer growth of steady drawing, which should both be zero.
 //
 // Then the frame rate: every corpus movie without scripts played and drawn frame after frame
-// at its stage size through swfrender's session, on one core, with the heap allocations of
+// at its stage size through swfrender's session, on one core (processor time), with the heap allocations of
 // steady playback counted.
 #include <cairo.h>
 
@@ -264,7 +264,7 @@ Playback Play(const std::string& path) {
     const long before = g_allocations.load();
     run();
     result.steadyAllocations = g_allocations.load() - before;
-    const double ms = MedianMs(3, run);
+    const double ms = MedianCpuMs(3, run);
     result.fps = ms > 0 ? result.frames * 1000.0 / ms : 0;
     return result;
 }
