@@ -1,10 +1,13 @@
 // Starts the built Tessaly.exe on a movie from our SWF writer and checks it from outside, the
 // way a person would look at it: the main window shows the movie's name in its title, the
-// frame counter moves on while the movie plays, and closing the window ends the program
-// cleanly. A picture of the window is saved. The keys its first run writes are removed again.
+// frame counter and the progress slider move on while the movie plays, full screen covers the
+// screen and Escape brings the window back, and closing the window ends the program cleanly
+// and stores where it was. Pictures of the window, windowed and in full screen, are saved.
+// The keys its first run writes are removed again.
 //
 //   tessaly_driver.exe TESSALY.EXE OUTPUT_FOLDER
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -38,6 +41,21 @@ int CounterFrame(const std::string& text) {
     return colon == std::string::npos ? 0 : std::atoi(text.c_str() + colon + 2);
 }
 
+constexpr char kSettingsKey[] = "Software\\Veltrano\\Tessaly\\Settings";
+
+// "left,top,right,bottom,max" as the player stored them.
+std::string StoredPlacement() {
+    std::string text;
+    for (const char* name : {"left", "top", "right", "bottom", "max"}) {
+        DWORD value = 0, size = sizeof value;
+        if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value,
+                         &size) != ERROR_SUCCESS)
+            return "<missing " + std::string(name) + ">";
+        text += (text.empty() ? "" : ",") + std::to_string(static_cast<LONG>(value));
+    }
+    return text;
+}
+
 void ForgetFirstRun() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano\\Tessaly");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano\\HalvardTessaly");
@@ -66,6 +84,11 @@ int main(int argc, char** argv) {
               "the movie is written");
     }
     ForgetFirstRun();
+    // The movie's own blue as the background, and the whole stage shown: the pictures show
+    // the stage and the margins around it.
+    const DWORD blue = RGB(0x20, 0x40, 0x90);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "bgColor", REG_DWORD, &blue, sizeof blue);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ScaleMode", REG_SZ, "ShowAll", 8);
 
     STARTUPINFOA si{};
     si.cb = sizeof(si);
@@ -101,13 +124,56 @@ int main(int argc, char** argv) {
     Check(first >= 1 && later > first, "the frame counter moves on: frame " +
                                            std::to_string(first) + ", then " +
                                            std::to_string(later) + " (" + counter + ")");
+    // The slider moves with the counter; it lives in the progress bar, in the rebar.
+    const HWND slider = GetDlgItem(GetDlgItem(GetDlgItem(found.main, 0xE804), 0xE805), 103);
+    const LRESULT position = SendMessageA(slider, TBM_GETPOS, 0, 0);
+    Check(IsWindowEnabled(slider) && position > 0 &&
+              SendMessageA(slider, TBM_GETRANGEMAX, 0, 0) == 48,
+          "the slider is ranged to the 48 frames and moves: at " + std::to_string(position));
     driver::SaveScreenshot(found.main, out + "\\tessaly-main.bmp");
+
+    // Full screen (command 137): the client area alone covers the screen.
+    RECT windowed{};
+    GetWindowRect(found.main, &windowed);
+    PostMessageA(found.main, WM_COMMAND, 137, 0);
+    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    bool covers = false;
+    for (int waited = 0; waited < 10000 && !covers; waited += 50) {
+        Sleep(50);
+        RECT client{};
+        GetClientRect(found.main, &client);
+        POINT corner{0, 0};
+        ClientToScreen(found.main, &corner);
+        covers =
+            corner.x == 0 && corner.y == 0 && client.right == screenW && client.bottom == screenH;
+    }
+    Check(covers, "full screen: the movie covers the screen");
+    Sleep(700);  // a few frames on, painted
+    const HDC screen = GetDC(nullptr);
+    const COLORREF middle = GetPixel(screen, screenW / 2, screenH / 2);
+    ReleaseDC(nullptr, screen);
+    Check(middle == blue, "full screen: the stage in the middle, in the stored background");
+    // The window reaches past the screen's edges now: the picture is the screen's.
+    Check(driver::SaveScreenshot(GetDesktopWindow(), out + "\\tessaly-fullscreen.bmp"),
+          "full screen: a picture of the screen");
+    // Escape, typed into the movie, brings the window back where it was.
+    PostMessageA(GetDlgItem(found.main, 0xE900), WM_KEYDOWN, VK_ESCAPE, 1);
+    RECT back{};
+    for (int waited = 0; waited < 10000 && !EqualRect(&back, &windowed); waited += 50) {
+        Sleep(50);
+        GetWindowRect(found.main, &back);
+    }
+    Check(EqualRect(&back, &windowed), "Escape leaves full screen for the window as it was");
 
     PostMessageA(found.main, WM_CLOSE, 0, 0);
     const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
     Check(ended && code == 0, "closing the window ends the program with 0");
+    const std::string stored = StoredPlacement();
+    Check(stored == std::to_string(back.left) + "," + std::to_string(back.top) + "," +
+                        std::to_string(back.right) + "," + std::to_string(back.bottom) + ",0",
+          "the window's place is stored: " + stored);
     if (!ended) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
