@@ -18,6 +18,7 @@
 #include "tests/dialog_driver.h"
 #include "tests/player_fixture.h"
 #include "tests/tessaly_window_fixture.h"
+#include "win/ansi_wide.h"
 #include "win/tool_bar.h"
 
 namespace {
@@ -174,6 +175,19 @@ TEST_F(TessalyFrame, BarsTheirIdsAndLayoutAndTheToolbarsPrompts) {
     // The view between the rebar and the status bar.
     EXPECT_EQ(RectInParent(View()).top, RectInParent(reBar).bottom);
     EXPECT_EQ(RectInParent(View()).bottom, RectInParent(status).top);
+
+    // A button's tooltip, as the toolbar's tooltip control asks for it: through the toolbar,
+    // which now lives in the rebar, to the frame.
+    const auto tips = reinterpret_cast<HWND>(SendMessageA(tools, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tips, nullptr);
+    wchar_t tipText[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = tools;
+    tool.uId = 137;
+    tool.lpszText = tipText;
+    SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(win::AnsiFromWide(tipText), Ansi("全屏模式 (按下 ESC 返回窗口模式)"));
 
     // Fly-by: the pointer over a button shows its prompt; leaving the toolbar, the idle text.
     RECT button{};
