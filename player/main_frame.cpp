@@ -123,6 +123,9 @@ bool CMainFrame::PreTranslateMessage(MSG& message) {
 
 void CMainFrame::EnterFullScreen() {
     if (inFullScreen_ || Window() == nullptr) return;
+    // The style bit, not IsWindowVisible: the frame itself may not be shown yet.
+    statusBarWasShown_ = (GetWindowLongPtrA(StatusBar(), GWL_STYLE) & WS_VISIBLE) != 0;
+    reBarWasShown_ = (GetWindowLongPtrA(reBar_, GWL_STYLE) & WS_VISIBLE) != 0;
     ShowWindow(StatusBar(), SW_HIDE);
     ShowWindow(reBar_, SW_HIDE);
     RecalcLayout();
@@ -148,8 +151,8 @@ void CMainFrame::EnterFullScreen() {
 void CMainFrame::LeaveFullScreen() {
     if (!inFullScreen_) return;
     inFullScreen_ = false;
-    ShowWindow(StatusBar(), SW_SHOW);
-    ShowWindow(reBar_, SW_SHOW);
+    if (statusBarWasShown_) ShowWindow(StatusBar(), SW_SHOW);
+    if (reBarWasShown_) ShowWindow(reBar_, SW_SHOW);
     SetWindowPlacement(Window(), &savedPlacement_);
     RecalcLayout();
 }

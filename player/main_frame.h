@@ -29,7 +29,8 @@ public:
     // Command 137: the bars hidden and the client area alone covering the screen, the menu
     // and the frame off its edges. Nothing happens when already in full screen.
     void EnterFullScreen();
-    // Back to the bars and the placement from before; nothing when not in full screen.
+    // Back to the placement from before and to the bars that were shown then (or that the
+    // user showed meanwhile); nothing when not in full screen.
     void LeaveFullScreen();
     bool InFullScreen() const { return inFullScreen_; }
     const RECT& FullScreenRect() const { return fullScreenRect_; }
@@ -58,6 +59,9 @@ private:
     bool inFullScreen_ = false;
     WINDOWPLACEMENT savedPlacement_{};
     RECT fullScreenRect_{};
+    // Which bars full screen hid: a bar the user had hidden before stays hidden after.
+    bool statusBarWasShown_ = false;
+    bool reBarWasShown_ = false;
     win::UniqueHimagelist toolImages_;
     bool placed_ = false;
 };

@@ -241,14 +241,31 @@ TEST_F(TessalyFrame, FullScreenCommandAndClosingInItStoresTheWindowedRectangle) 
     EXPECT_EQ(Edges(Frame()), placed);
     Key(View(), VK_ESCAPE);  // windowed: nothing
     EXPECT_EQ(Edges(Frame()), placed);
+    // The user hid the status bar before: coming back from full screen keeps it hidden.
+    Choose(59393);
+    auto maxTrack = [&] {
+        MINMAXINFO info{};
+        info.ptMaxTrackSize = POINT{1, 1};
+        SendMessageA(Frame(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        return Ints{info.ptMaxSize.x, info.ptMaxSize.y, info.ptMaxTrackSize.x,
+                    info.ptMaxTrackSize.y};
+    };
+    const Ints windowedLimits = maxTrack();
     Choose(137);
     const Ints full = Edges(Frame());
     EXPECT_NE(full, placed);
+    // The size limits are the full-screen window's, which is larger than the screen.
+    const LONG fullW = full[2] - full[0], fullH = full[3] - full[1];
+    EXPECT_EQ(maxTrack(), (Ints{fullW, fullH, fullW, fullH}));
+    EXPECT_GT(fullH, GetSystemMetrics(SM_CYSCREEN));
     // Again in full screen: nothing, not even a new placement to return to.
     Choose(137);
     EXPECT_EQ(Edges(Frame()), full);
     Key(View(), VK_ESCAPE);
     EXPECT_EQ(Edges(Frame()), placed);
+    EXPECT_EQ(maxTrack(), windowedLimits);
+    EXPECT_TRUE(IsWindowVisible(ReBar()));
+    EXPECT_FALSE(IsWindowVisible(Status()));
 
     Choose(137);
     Close();
