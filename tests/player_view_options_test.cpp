@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -415,6 +416,50 @@ TEST_F(TessalyFrame, AboutBoxShowsOnlyItsVisibleControls) {
     EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
     EXPECT_EQ(about.LinkTarget(1077), "mailto:tessaly@example.com?subject=Tessaly");
     EXPECT_EQ(about.LinkTarget(1078), "http://www.example.org/tessaly/");
+
+    // Drawn as a link, asked through the dialog as the system asks: the text in the hot-track
+    // colour with a line under it, and no button frame around it.
+    RECT box{};
+    GetClientRect(mail, &box);
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, box.right, box.bottom);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{ODT_BUTTON, 1077, 0, ODA_DRAWENTIRE, 0, mail, dc, box, 0};
+    SendMessageA(about.Window(), WM_DRAWITEM, 1077, reinterpret_cast<LPARAM>(&item));
+    const COLORREF link = GetSysColor(COLOR_HOTLIGHT), face = GetSysColor(COLOR_BTNFACE);
+    // Smoothed glyph edges mix the link colour into the face: each channel lies between.
+    auto between = [](int v, int a, int b) {
+        return v >= std::min(a, b) - 8 && v <= std::max(a, b) + 8;
+    };
+    auto linkInk = [&](COLORREF c) {
+        return c != face && between(GetRValue(c), GetRValue(face), GetRValue(link)) &&
+               between(GetGValue(c), GetGValue(face), GetGValue(link)) &&
+               between(GetBValue(c), GetBValue(face), GetBValue(link));
+    };
+    int ink = 0, otherInk = 0, longestRun = 0, frame = 0;
+    for (int y = 0; y < box.bottom; ++y) {
+        for (int x = 0, run = 0; x < box.right; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            ink += linkInk(c);
+            otherInk += c != face && !linkInk(c);
+            run = c == link ? run + 1 : 0;
+            longestRun = std::max(longestRun, run);
+            const bool edge = x == 0 || y == 0 || x == box.right - 1 || y == box.bottom - 1;
+            frame += edge && c != face;
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    // The text and its line in the link colour, and nothing in any other.
+    EXPECT_GT(ink, 2 * longestRun);
+    EXPECT_EQ(otherInk, 0);
+    // Only an underline runs unbroken under several characters.
+    EXPECT_GT(longestRun, 30);
+    // A frame would colour the whole border; a glyph may touch it at a pixel or two.
+    EXPECT_LT(frame, 8);
 }
 
 }  // namespace
