@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -135,6 +136,19 @@ TEST_F(TessalyFrame, BarsTheirIdsAndLayoutAndFlyByPrompts) {
     // The view between the rebar and the status bar.
     EXPECT_EQ(Edges(View(), true)[1], Edges(reBar, true)[3]);
     EXPECT_EQ(Edges(View(), true)[3], Edges(Status(), true)[1]);
+
+    // The toolbar's own tooltip control asks for a button's text, through the toolbar, which
+    // lives in the rebar, up to the frame: the tooltip part of the command's string.
+    const HWND tips = reinterpret_cast<HWND>(SendMessageA(tools, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tips, nullptr);
+    wchar_t tip[128] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = tools;
+    tool.uId = 142;
+    tool.lpszText = tip;
+    SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(win::AnsiFromWide(tip), Ansi("缩放模式: 无缩放"));
 
     // Fly-by: the pointer over a button shows its prompt; leaving, the idle text.
     RECT button{};
