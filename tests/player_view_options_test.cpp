@@ -421,6 +421,21 @@ TEST_F(TessalyFrame, AboutBoxShowsOnlyItsVisibleControls) {
     EXPECT_EQ(hidden, (std::vector<std::string>{Ansi("Static:邮箱:"), Ansi("Static:网站:"),
                                                 "Button:tessaly@example.com",
                                                 "Button:http://www.example.org/tessaly/"}));
+    // Escape, typed on OK, closes it too.
+    bool closedByEscape = false;
+    user = guidriver::User([&] {
+        const HWND dialog =
+            guidriver::WaitForDialog([](HWND w) { return guidriver::Text(w) == Ansi("关于"); });
+        if (!dialog) return false;
+        PostMessageA(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
+        for (int i = 0; i < 400 && IsWindow(dialog); ++i) Sleep(10);
+        closedByEscape = !IsWindow(dialog);
+        return closedByEscape;
+    });
+    Choose(57664);
+    user.join();
+    EXPECT_TRUE(closedByEscape);
+
     // The hidden links are bound all the same: owner-drawn, the hand cursor, their targets.
     player::CAboutDlg about(GetModuleHandleA(nullptr));
     ASSERT_TRUE(about.CreateForTest(Frame()));
