@@ -2,7 +2,8 @@
 // way a person would look at it: the main window shows the movie's name in its title, the
 // frame counter and the progress slider move on while the movie plays, full screen covers the
 // screen and Escape brings the window back, and closing the window ends the program cleanly.
-// Pictures of the window, windowed and in full screen, are saved.
+// Pictures of the window, windowed and in full screen, are saved. The light file icon is
+// checked beside the program.
 // The keys its first run writes are removed again.
 //
 //   tessaly_driver.exe TESSALY.EXE OUTPUT_FOLDER
@@ -69,6 +70,15 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 48; ++i) builder.PlaceObject(1, 1, i * 5 * 20, 90 * 20).ShowFrame();
         Check(swfwriter::WriteFile(movie, builder.Build(swfwriter::Compression::Zlib)),
               "the movie is written");
+    }
+    // The light file icon ships beside the program: the association's light icon names it.
+    {
+        const std::string light =
+            tessaly.substr(0, tessaly.find_last_of('\\') + 1) + "TessalyLight.ico";
+        const HICON icon = static_cast<HICON>(
+            LoadImageA(nullptr, light.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE));
+        Check(icon != nullptr, "TessalyLight.ico beside Tessaly.exe is an icon: " + light);
+        if (icon) DestroyIcon(icon);
     }
     ForgetFirstRun();
     // The movie's own blue as the background, and the whole stage shown: the pictures show
