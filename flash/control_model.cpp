@@ -8,8 +8,13 @@ namespace flash {
 
 void ControlModel::SetMovie(const std::string& location, LoadResult loaded) {
     location_ = location;
+    ++generation_;
     player_.reset();
-    if (loaded.Ok()) player_.emplace(std::move(loaded.movie));
+    if (!loaded.Ok()) return;
+    player_.emplace(std::move(loaded.movie));
+    // The first frame shows as soon as the movie is there, before any time has passed; the
+    // next one follows a frame interval later.
+    player_->StepFrame();
 }
 
 long ControlModel::TotalFrames() const {

@@ -25,6 +25,8 @@ public:
     const flash::Movie* Loaded() const { return player_ ? &player_->GetMovie() : nullptr; }
     // The movie being played, for drawing its display tree; null without a movie.
     const Player* Playing() const { return player_ ? &*player_ : nullptr; }
+    // Counts SetMovie calls: a drawing made for one movie is never taken for another's.
+    std::uint64_t MovieGeneration() const { return generation_; }
 
     long TotalFrames() const;
     long CurrentFrame() const;
@@ -56,6 +58,7 @@ public:
 
 private:
     std::string location_;
+    std::uint64_t generation_ = 0;
     std::optional<Player> player_;
     ScaleMode scale_ = ScaleMode::ShowAll;
     std::optional<std::uint32_t> background_;
