@@ -3,6 +3,7 @@
 #include <chrono>
 #include <span>
 
+#include "flash/sound/sound_fuzz.h"
 #include "flash/swf_parser.h"
 #include "flash/timeline.h"
 
@@ -25,6 +26,7 @@ public:
 void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     LoadResult result = ParseMovie(std::span(data, size));
     if (!result.Ok()) return;
+    sound::FuzzMovieSounds(result.movie.bytes);
     TouchingSink sink;
     Timeline timeline(std::move(result.movie), &sink);
     for (int i = 0; i < 8; ++i) timeline.StepFrame();
