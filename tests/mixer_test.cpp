@@ -3,35 +3,15 @@
 // sound it plays, all on simulated audio time.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-#include <numeric>
-
 #include "flash/sound/mixer.h"
 #include "flash/sound/sound_engine.h"
 #include "flash/sound/stream.h"
 #include "flash/swf_parser.h"
 #include "flash/timeline.h"
+#include "tests/allocation_count.h"
 #include "tests/sound_fixture.h"
 #include "tools/sound_writer.h"
 #include "tools/swf_writer.h"
-
-// Counts every allocation of the program, so that a test can show that mixing makes none.
-namespace {
-std::atomic<long> g_allocations{0};
-}
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -439,9 +419,9 @@ TEST(MixerAllocations, NoneWhileMixingEventsStreamsAndEnvelopes) {
     ASSERT_TRUE(engine.StartStream(1, stream.head, stream.Blocks(), 0, 12));
     std::vector<std::int16_t> buffer(2 * 1024);
     engine.Render(buffer.data(), 1024);  // the stream's first block
-    const long before = g_allocations.load();
+    const long before = testsupport::Allocations();
     for (int i = 0; i < 400; ++i) engine.Render(buffer.data(), 1024);
-    EXPECT_EQ(g_allocations.load() - before, 0);
+    EXPECT_EQ(testsupport::Allocations() - before, 0);
     EXPECT_EQ(engine.ActiveChannels(), 7u);
 }
 

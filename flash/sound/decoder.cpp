@@ -101,9 +101,11 @@ public:
     std::size_t Decode(std::span<const std::uint8_t> data, std::vector<std::int16_t>& out,
                        std::size_t maxFrames) override {
         const std::size_t start = out.size();
+        const auto produced = [&] {
+            return format_ ? (out.size() - start) / format_->channels : 0;
+        };
         std::size_t pos = 0;
-        std::size_t expected = 0;  // frames the runs so far will give, once decoded
-        while (expected < maxFrames && !failed_) {
+        while (produced() < maxFrames && !failed_) {
             std::optional<Mp3Frame> f = FindMp3Frame(data, pos);
             if (!f) break;
             pos = f->offset + f->header.bytes;
@@ -118,17 +120,19 @@ public:
             } else if (f->header.rate != format_->rate || f->header.channels != format_->channels) {
                 continue;
             }
-            // The run: this frame and those that follow it directly in the same format.
+            // The run: this frame and those right after it in the same format, as many as
+            // the frames still wanted need, and two more for what the codec holds back.
             const std::size_t runStart = f->offset;
-            expected += f->header.samples;
-            while (expected < maxFrames) {
+            std::size_t runFrames = f->header.samples;
+            const std::size_t wanted = maxFrames - produced() + 2 * std::size_t{f->header.samples};
+            while (runFrames < wanted) {
                 const std::optional<Mp3FrameHeader> next = ReadMp3FrameHeader(data.subspan(pos));
                 if (!next || next->bytes > data.size() - pos || next->rate != format_->rate ||
                     next->channels != format_->channels) {
                     break;
                 }
                 pos += next->bytes;
-                expected += next->samples;
+                runFrames += next->samples;
             }
             codec_->Decode(data.subspan(runStart, pos - runStart), out);
         }

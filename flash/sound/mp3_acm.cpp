@@ -1,6 +1,8 @@
 // MP3 through the Audio Compression Manager's MPEG layer III codec, which Windows ships and
 // Wine provides.
 #include <windows.h>
+// Not part of windows.h when WIN32_LEAN_AND_MEAN is set.
+#include <mmsystem.h>
 #include <mmreg.h>
 #include <msacm.h>
 
