@@ -194,6 +194,40 @@ void Mixer::MixChannel(Channel& c, std::int32_t* acc, std::size_t frames) {
     }
 }
 
+namespace {
+
+// The level `at` output frames into a kLevelStep cell that ramps from `a` to `b`.
+inline std::int32_t CellLevel(std::int32_t a, std::int32_t b, std::size_t at) {
+    static_assert(Mixer::kLevelStep == 64);
+    return a + (((b - a) * static_cast<std::int32_t>(at)) >> 6);
+}
+
+// Frames at one level per side, the common case. The loops are kept simple enough for the
+// compiler to vectorise: full level adds, other levels multiply 16 by 16 bits.
+void AddFlat(std::int32_t* dst, const std::int16_t* src, std::size_t frames, unsigned channels,
+             Levels levels) {
+    if (channels == 2 && levels.left == levels.right) {
+        const std::size_t n = 2 * frames;
+        if (levels.left == kFullLevel) {
+            for (std::size_t i = 0; i < n; ++i) dst[i] += src[i];
+        } else {
+            const auto g = static_cast<std::int16_t>(levels.left);
+            for (std::size_t i = 0; i < n; ++i) dst[i] += (src[i] * g) >> 15;
+        }
+        return;
+    }
+    const std::int32_t gl = levels.left;
+    const std::int32_t gr = levels.right;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::int32_t l = src[i * channels];
+        const std::int32_t r = src[i * channels + channels - 1];
+        dst[2 * i] += (l * gl) >> 15;
+        dst[2 * i + 1] += (r * gr) >> 15;
+    }
+}
+
+}  // namespace
+
 // Same rate as the output: each source frame is one output frame.
 std::size_t Mixer::CopyPiece(Channel& c, std::int32_t* acc, std::size_t frames, Levels a, Levels b,
                              std::size_t cellPos) {
@@ -211,23 +245,11 @@ std::size_t Mixer::CopyPiece(Channel& c, std::int32_t* acc, std::size_t frames, 
         const std::int16_t* src = c.run + c.runPos * c.channels;
         std::int32_t* dst = acc + 2 * k;
         if (flat) {
-            const std::int32_t gl = a.left;
-            const std::int32_t gr = a.right;
-            if (c.channels == 2) {
-                for (std::size_t i = 0; i < m; ++i) {
-                    dst[2 * i] += (src[2 * i] * gl) >> 15;
-                    dst[2 * i + 1] += (src[2 * i + 1] * gr) >> 15;
-                }
-            } else {
-                for (std::size_t i = 0; i < m; ++i) {
-                    dst[2 * i] += (src[i] * gl) >> 15;
-                    dst[2 * i + 1] += (src[i] * gr) >> 15;
-                }
-            }
+            AddFlat(dst, src, m, c.channels, a);
         } else {
             for (std::size_t i = 0; i < m; ++i) {
-                const std::int32_t gl = Lerp(a.left, b.left, cellPos + k + i, kLevelStep);
-                const std::int32_t gr = Lerp(a.right, b.right, cellPos + k + i, kLevelStep);
+                const std::int32_t gl = CellLevel(a.left, b.left, cellPos + k + i);
+                const std::int32_t gr = CellLevel(a.right, b.right, cellPos + k + i);
                 dst[2 * i] += (src[i * c.channels] * gl) >> 15;
                 dst[2 * i + 1] += (src[i * c.channels + c.channels - 1] * gr) >> 15;
             }
@@ -245,53 +267,90 @@ std::size_t Mixer::CopyPiece(Channel& c, std::int32_t* acc, std::size_t frames, 
 
 // Another rate: straight-line interpolation between the frame last taken (a) and the next one
 // (b). After the last frame, b is a: the last frame lasts its full time, then the channel ends.
+// The state lives in locals while frames are made (the compiler cannot keep the channel's
+// fields in registers across the writes to the accumulator) and is put back for a refill.
 std::size_t Mixer::ResamplePiece(Channel& c, std::int32_t* acc, std::size_t frames, Levels a,
                                  Levels b, std::size_t cellPos) {
+    const bool flat = a.left == b.left && a.right == b.right;
+    std::int32_t aLeft = c.aLeft;
+    std::int32_t aRight = c.aRight;
+    std::uint64_t frac = c.frac;
+    std::size_t pos = c.runPos;
+    const std::int16_t* run = c.run;
+    std::size_t runFrames = c.runFrames;
+    unsigned last = c.channels - 1;
+    const auto store = [&] {
+        c.aLeft = aLeft;
+        c.aRight = aRight;
+        c.frac = frac;
+        c.runPos = pos;
+    };
+    // Makes sure b exists, refilling at the end of a run; false when the rate changed to the
+    // output's and the copying path takes over.
+    const auto haveNext = [&] {
+        if (c.ending || pos < runFrames) return true;
+        store();
+        if (!Refill(c)) {
+            c.ending = true;
+            return true;
+        }
+        aLeft = c.aLeft;
+        aRight = c.aRight;
+        frac = c.frac;
+        pos = c.runPos;
+        run = c.run;
+        runFrames = c.runFrames;
+        last = c.channels - 1;
+        return c.step != kUnit;
+    };
+    const std::uint64_t step = c.step;
     std::size_t k = 0;
     while (k < frames) {
-        if (!c.ending && c.runPos >= c.runFrames) {
-            if (!Refill(c)) {
-                c.ending = true;
-            } else if (c.step == kUnit) {
-                break;
-            }
-        }
-        std::int64_t bl = c.aLeft;
-        std::int64_t br = c.aRight;
+        if (!haveNext() || c.step != step) break;
+        std::int64_t bl = aLeft;
+        std::int64_t br = aRight;
         if (!c.ending) {
-            const std::int16_t* next = c.run + c.runPos * c.channels;
+            const std::int16_t* next = run + pos * (last + 1);
             bl = next[0];
-            br = next[c.channels - 1];
+            br = next[last];
         }
-        const std::int64_t f = static_cast<std::int64_t>(c.frac);
-        const std::int32_t l = c.aLeft + static_cast<std::int32_t>(((bl - c.aLeft) * f) >> 32);
-        const std::int32_t r = c.aRight + static_cast<std::int32_t>(((br - c.aRight) * f) >> 32);
-        const std::int32_t gl = Lerp(a.left, b.left, cellPos + k, kLevelStep);
-        const std::int32_t gr = Lerp(a.right, b.right, cellPos + k, kLevelStep);
-        acc[2 * k] += (l * gl) >> 15;
-        acc[2 * k + 1] += (r * gr) >> 15;
+        const auto f = static_cast<std::int64_t>(frac);
+        const std::int32_t l = aLeft + static_cast<std::int32_t>(((bl - aLeft) * f) >> 32);
+        const std::int32_t r = aRight + static_cast<std::int32_t>(((br - aRight) * f) >> 32);
+        if (flat) {
+            acc[2 * k] += (l * a.left) >> 15;
+            acc[2 * k + 1] += (r * a.right) >> 15;
+        } else {
+            acc[2 * k] += (l * CellLevel(a.left, b.left, cellPos + k)) >> 15;
+            acc[2 * k + 1] += (r * CellLevel(a.right, b.right, cellPos + k)) >> 15;
+        }
         ++k;
-        c.frac += c.step;
+        frac += step;
         // Past b: it becomes a, and the frame after it is needed.
-        while (c.frac >= kUnit) {
+        while (frac >= kUnit) {
             if (c.ending) {
+                store();
                 c.active = false;
                 return k;
             }
-            c.frac -= kUnit;
-            const std::int16_t* taken = c.run + c.runPos * c.channels;
-            c.aLeft = taken[0];
-            c.aRight = taken[c.channels - 1];
-            ++c.runPos;
-            if (c.frac >= kUnit && c.runPos >= c.runFrames) {
-                if (!Refill(c)) {
-                    c.ending = true;
-                } else if (c.step == kUnit) {
+            frac -= kUnit;
+            aLeft = static_cast<std::int32_t>(bl);
+            aRight = static_cast<std::int32_t>(br);
+            ++pos;
+            if (frac >= kUnit) {
+                if (!haveNext()) {
+                    store();
                     return k;
+                }
+                if (!c.ending) {
+                    const std::int16_t* next = run + pos * (last + 1);
+                    bl = next[0];
+                    br = next[last];
                 }
             }
         }
     }
+    store();
     return k;
 }
 
