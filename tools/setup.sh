@@ -7,6 +7,7 @@ MORAVEL_PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei
   zlib1g-dev libz-mingw-w64-dev lzma-dev
+  pkg-config libmpg123-dev lame
 )
 
 ensure_packages() {
