@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Sets everything up on a Debian 12 machine, builds the Windows programs, seeds a demo Wine
 # prefix (once) with sample movies in the URL cache, the cache folder, a Firefox tree and a
-# folder with subfolders, and starts Moravel on it. Without a display, Moravel runs on a
-# virtual one and a screenshot of it is saved instead.
+# folder with subfolders, and starts one program on it:
+#   bash tools/demo.sh            Moravel, the viewer, on the seeded caches and folders
+#   bash tools/demo.sh tessaly    Tessaly, the player, on the demo movie welcome.swf
+# Without a display, the program runs on a virtual one and a screenshot of it is saved instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+case "${1:-moravel}" in
+  moravel) name=Moravel; args=(); title='"Moravel"' ;;
+  tessaly) name=Tessaly; args=('C:\users\Public\Demo\Movies\welcome.swf'); title=' - Tessaly"' ;;
+  *) echo "usage: bash tools/demo.sh [moravel|tessaly]" >&2; exit 2 ;;
+esac
+
 source tools/setup.sh
 ensure_packages
 ensure_locale
@@ -17,23 +26,23 @@ run="cmake/wine-run.sh $state"
 echo "Seeding the demo prefix in $state/prefix"
 $run build/windows/tools/seed_demo.exe
 
-moravel=$(WINEPREFIX="$state/prefix" winepath -w "$PWD/build/windows/viewer/Moravel.exe" 2>/dev/null)
+program=$(WINEPREFIX="$state/prefix" winepath -w "$PWD/build/windows/bin/$name.exe" 2>/dev/null)
 if [ -n "${DISPLAY:-}" ]; then
-  echo "Starting Moravel"
-  $run "$moravel"
+  echo "Starting $name"
+  $run "$program" "${args[@]}"
   exit 0
 fi
 
 # No display: a virtual desktop on Xvfb, and a picture of it.
-echo "No display: starting Moravel on a virtual display"
-$run explorer "/desktop=Moravel,1024x768" "$moravel" &
+echo "No display: starting $name on a virtual display"
+$run explorer "/desktop=$name,1024x768" "$program" "${args[@]}" &
 launcher=$!
-shot="$PWD/build/windows/moravel-demo.png"
+shot="$PWD/build/windows/${name,,}-demo.png"
 for _ in $(seq 1 60); do
   sleep 1
   display=$(cat "$state/xvfb.display" 2>/dev/null || true)
   [ -n "$display" ] || continue
-  if DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | grep -q '"Moravel"'; then
+  if DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | grep -qF "$title"; then
     sleep 3
     DISPLAY=":$display" import -window root "$shot"
     break
@@ -43,8 +52,8 @@ WINEPREFIX="$state/prefix" wineserver -k 2>/dev/null || true
 wait "$launcher" 2>/dev/null || true
 stop_wine "$state"
 if [ -f "$shot" ]; then
-  echo "Moravel ran on a virtual display; its screenshot is $shot"
+  echo "$name ran on a virtual display; its screenshot is $shot"
 else
-  echo "Moravel's window did not appear within a minute" >&2
+  echo "$name's window did not appear within a minute" >&2
   exit 1
 fi

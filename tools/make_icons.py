@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Draws Moravel's icons (our own art) and writes them as .ico files:
-131 the application (a film frame with a play mark), 151 a movie row, 152 a folder row.
+"""Draws the programs' icons (our own art) and writes them as .ico files:
+Moravel's 131 the application (a film frame with a play mark), 151 a movie row, 152 a folder
+row; Tessaly's 128 the application and dark file icon (a play mark on a dark rounded tile
+with a reel's arc), and TessalyLight.ico, the light file icon shipped beside the program.
 Run from the repository's top folder: python3 tools/make_icons.py"""
 import struct
 
@@ -81,7 +83,39 @@ def folder_icon(size):
     return c
 
 
+def tessaly_icon(size, light):
+    """A rounded tile with a quarter-reel arc in one corner and a play mark in the middle."""
+    c = canvas(size)
+    s = size / 32.0
+    if light:
+        top, bottom, arc, mark = (250, 250, 244), (214, 222, 232), (150, 170, 200), (40, 60, 110)
+    else:
+        top, bottom, arc, mark = (52, 58, 84), (18, 20, 34), (90, 104, 150), (255, 168, 40)
+    for y in range(size):
+        for x in range(size):
+            X, Y = (x + 0.5) / s, (y + 0.5) / s
+            # Rounded corners of radius 6 on a 30 x 30 tile.
+            cx = min(max(X, 7), 25)
+            cy = min(max(Y, 7), 25)
+            if 1 <= X < 31 and 1 <= Y < 31 and (X - cx) ** 2 + (Y - cy) ** 2 <= 36:
+                t = (Y - 1) / 30.0
+                c[y][x] = tuple(int(a + (b - a) * t) for a, b in zip(top, bottom)) + (255,)
+                r = ((X - 31) ** 2 + (Y - 31) ** 2) ** 0.5
+                if 17 <= r < 20:
+                    c[y][x] = arc + (255,)
+            # The play mark.
+            if 11 <= X < 23 and abs(Y - 15) <= (23 - X) * 0.58:
+                c[y][x] = mark + (255,)
+    return c
+
+
 if __name__ == '__main__':
+    with open('player/res/tessaly.ico', 'wb') as f:
+        f.write(ico([(48, tessaly_icon(48, False)), (32, tessaly_icon(32, False)),
+                     (16, tessaly_icon(16, False))]))
+    with open('player/res/TessalyLight.ico', 'wb') as f:
+        f.write(ico([(48, tessaly_icon(48, True)), (32, tessaly_icon(32, True)),
+                     (16, tessaly_icon(16, True))]))
     with open('viewer/res/moravel.ico', 'wb') as f:
         f.write(ico([(32, app_icon(32)), (16, app_icon(16))]))
     with open('viewer/res/movie.ico', 'wb') as f:

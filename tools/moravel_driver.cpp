@@ -11,30 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/driver_support.h"
+
+using driver::Check;
+using driver::RunAndWait;
+using driver::SaveScreenshot;
+using driver::WindowsPath;
+
 namespace {
-
-int g_failed = 0;
-
-void Check(bool ok, const std::string& what) {
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    if (!ok) ++g_failed;
-}
-
-bool RunAndWait(const std::string& commandLine) {
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code == 0;
-}
 
 struct Found {
     DWORD pid;
@@ -56,41 +40,6 @@ BOOL CALLBACK FindWindows(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// The picture of a window as it stands on the screen, as a .bmp file. False, with nothing
-// written, while the window shows nothing but black (not painted yet).
-bool SaveScreenshot(HWND window, const std::string& file, bool say = true) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER bih{sizeof(bih), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels(stride * h);
-    GetDIBits(mem, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    bool painted = false;
-    for (BYTE b : pixels) painted = painted || b != 0;
-    if (!painted) return false;
-    BITMAPFILEHEADER bfh{0x4D42, static_cast<DWORD>(sizeof(bfh) + sizeof(bih) + pixels.size()), 0,
-                         0, sizeof(bfh) + sizeof(bih)};
-    if (FILE* f = std::fopen(file.c_str(), "wb")) {
-        std::fwrite(&bfh, sizeof(bfh), 1, f);
-        std::fwrite(&bih, sizeof(bih), 1, f);
-        std::fwrite(pixels.data(), 1, pixels.size(), f);
-        std::fclose(f);
-    }
-    if (say) std::printf("     picture: %s\n", file.c_str());
-    return true;
-}
-
 // The selected entry's text, asked for in UTF-16 (which crosses processes unchanged) and
 // turned into the code page here.
 std::string SelectedText(HWND combo) {
@@ -101,16 +50,6 @@ std::string SelectedText(HWND combo) {
     char text[512] = {};
     WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
     return text;
-}
-
-// CTest hands over Linux paths; Wine's drive Z: is the Linux root.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') {
-        for (char& c : path)
-            if (c == '/') c = '\\';
-        path = "Z:" + path;
-    }
-    return path;
 }
 
 }  // namespace
@@ -152,14 +91,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("     splash %s\n", splashPictured ? "seen and pictured"
-                                      : splashSeen   ? "seen, gone before it painted"
-                                                     : "gone before a look");
+                                    : splashSeen   ? "seen, gone before it painted"
+                                                   : "gone before a look");
     Sleep(1500);  // let the first paint and the preview settle
 
     const HWND list = GetDlgItem(found.main, 1000);
     const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    Check(rows == 12, "12 movies listed (9 from the index, 3 from the cache folder): " +
-                          std::to_string(rows));
+    Check(rows == 12,
+          "12 movies listed (9 from the index, 3 from the cache folder): " + std::to_string(rows));
     Check(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 1, "one row selected");
     // 所有站点, Internet Explorer 缓存 and 任意时刻 in code page 936.
     Check(SelectedText(GetDlgItem(found.main, 1017)) == "Internet Explorer \xBB\xBA\xB4\xE6",
@@ -180,6 +119,5 @@ int main(int argc, char** argv) {
     CloseHandle(pi.hProcess);
     RunAndWait("\"" + seed + "\" --clear");
 
-    std::printf("%d failed\n", g_failed);
-    return g_failed == 0 ? 0 : 1;
+    return driver::Finish();
 }

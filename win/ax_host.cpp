@@ -237,6 +237,10 @@ void RegisterBuiltInControl(const CLSID& clsid, BuiltInControlFactory factory) {
     BuiltIns()[clsid] = factory;
 }
 
+void RemoveBuiltInControl(const CLSID& clsid) {
+    BuiltIns().erase(clsid);
+}
+
 void PreferRegisteredControls(bool prefer) {
     g_preferRegistered = prefer;
 }

@@ -21,6 +21,9 @@ using BuiltInControlFactory = HRESULT (*)(REFIID iid, void** object);
 // Makes factory the stand-in for clsid when that class is not registered on the system.
 void RegisterBuiltInControl(const CLSID& clsid, BuiltInControlFactory factory);
 
+// Takes the stand-in for clsid away again (a host can then only make a registered control).
+void RemoveBuiltInControl(const CLSID& clsid);
+
 // Whether registered classes are tried first (the default). Tests turn it off to host the
 // built-in control whatever the system has.
 void PreferRegisteredControls(bool prefer);
