@@ -2,6 +2,7 @@
 // format's description), and the sound fuzzer's seeds replayed with damage.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -110,20 +111,22 @@ TEST(SoundTags, EveryCutThroughTheFieldsIsRefused) {
     const auto block = swfwriter::StreamBlockBody({}, 1152, 0);
     StreamHead mp3Head;
     mp3Head.stream.codec = Codec::Mp3;
-    for (std::size_t n = 0; n < start.size(); ++n) {
-        EXPECT_FALSE(ParseStartSound(kTagStartSound, std::span(start).first(n))) << n;
-    }
-    for (std::size_t n = 0; n < start2.size(); ++n) {
-        EXPECT_FALSE(ParseStartSound(kTagStartSound2, std::span(start2).first(n))) << n;
-    }
-    for (std::size_t n = 0; n < define.size(); ++n) {
-        EXPECT_FALSE(ParseDefineSound(std::span(define).first(n))) << n;
-    }
-    for (std::size_t n = 0; n < head.size(); ++n) {
-        EXPECT_FALSE(ParseSoundStreamHead(std::span(head).first(n))) << n;
-    }
-    for (std::size_t n = 0; n < block.size(); ++n) {
-        EXPECT_FALSE(ParseSoundStreamBlock(mp3Head, std::span(block).first(n))) << n;
+    const struct {
+        const char* name;
+        const std::vector<std::uint8_t>& body;
+        std::function<bool(Bytes)> reads;
+    } tags[] = {
+        {"StartSound", start, [](Bytes b) { return !!ParseStartSound(kTagStartSound, b); }},
+        {"StartSound2", start2, [](Bytes b) { return !!ParseStartSound(kTagStartSound2, b); }},
+        {"DefineSound", define, [](Bytes b) { return !!ParseDefineSound(b); }},
+        {"SoundStreamHead", head, [](Bytes b) { return !!ParseSoundStreamHead(b); }},
+        {"SoundStreamBlock", block, [&](Bytes b) { return !!ParseSoundStreamBlock(mp3Head, b); }},
+    };
+    for (const auto& tag : tags) {
+        EXPECT_TRUE(tag.reads(tag.body)) << tag.name;
+        for (std::size_t n = 0; n < tag.body.size(); ++n) {
+            EXPECT_FALSE(tag.reads(std::span(tag.body).first(n))) << tag.name << " " << n;
+        }
     }
     // A count of 255 envelope points with the data for one is refused, not read past the end.
     std::vector<std::uint8_t> lying = {1, 0, 0x08, 255, 0, 0, 0, 0, 0, 0, 0, 0};

@@ -96,7 +96,9 @@ struct WaveOutput::State {
                 rendered.fetch_add(kBufferFrames);
             }
             silentPlayed.store(played);
-            if (WaitForSingleObject(stop, kSilentPollMs) == WAIT_OBJECT_0) return;
+            // Anything but a timeout ends the thread: the stop event, or a wait that fails
+            // (no event could be made), which must not turn into a busy loop.
+            if (WaitForSingleObject(stop, kSilentPollMs) != WAIT_TIMEOUT) return;
         }
     }
 
