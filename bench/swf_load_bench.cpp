@@ -14,7 +14,7 @@
 
 #include "LzmaDec.h"
 #include "flash/swf_parser.h"
-#include "flash/timeline.h"
+#include "flash/player.h"
 #include "tools/swf_writer.h"
 
 namespace {
@@ -161,10 +161,10 @@ int main() {
         flash::LoadResult r = flash::LoadMovieFile(path);
         std::remove(path.c_str());
         NullSink sink;
-        flash::Timeline timeline(std::move(r.movie), &sink);
-        timeline.StepFrame();
+        flash::Player player(std::move(r.movie), &sink);
+        player.StepFrame();
         const long before = g_allocations.load();
-        for (std::size_t i = 0; i < 3 * frames; ++i) timeline.StepFrame();
+        for (std::size_t i = 0; i < 3 * frames; ++i) player.StepFrame();
         std::printf("  allocations while playing %zu frames: %ld (%zu trace bytes)\n", 3 * frames,
                     g_allocations.load() - before, sink.chars);
     }

@@ -55,6 +55,26 @@ if [ ! -f "$WINEPREFIX/.moravel-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.moravel-ready"
 fi
+# The dialogs ask for "宋体" (SimSun). Without it Wine falls back to WenQuanYi Zen Hei, a Hei
+# outline font whose gasp table asks for plain grid-fitted, unsmoothed drawing from 9 to 16
+# pixels: at the dialogs' 9 points (12 pixels) its hinting drops strokes of complex characters
+# (刷新, 删除, 查看). AR PL UMing is a Song face like SimSun and carries hand-made bitmaps for 11
+# to 16 pixels, as SimSun does, so the Song names are replaced by it. Done once per prefix.
+if [ ! -f "$WINEPREFIX/.moravel-fonts" ]; then
+  fonts_reg="$state/song-fonts.reg"
+  {
+    printf '\xff\xfe'  # regedit reads version 5 files as UTF-16 with a byte-order mark
+    {
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+      for face in "宋体" "SimSun" "新宋体" "NSimSun"; do
+        printf '"%s"="AR PL UMing CN"\r\n' "$face"
+      done
+    } | iconv -f UTF-8 -t UTF-16LE
+  } >"$fonts_reg"
+  in_wine regedit /S "Z:${fonts_reg//\//\\}" </dev/null >/dev/null 2>&1 || true
+  touch "$WINEPREFIX/.moravel-fonts"
+fi
 # Bring up a persistent wineserver and the prefix's services with no standard streams of
 # ours: processes that outlive this program must not hold the caller's pipes open (CTest
 # waits for them to close). When everything is running already this costs very little.

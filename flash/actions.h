@@ -10,8 +10,8 @@
 
 namespace flash {
 
-// The codes the timeline understands. Every other code is read past by its length and
-// skipped when run.
+// The codes the player runs. Every other code is read past by its length and skipped when
+// run.
 enum class ActionCode : std::uint8_t {
     End = 0x00,
     NextFrame = 0x04,
@@ -19,9 +19,11 @@ enum class ActionCode : std::uint8_t {
     Play = 0x06,
     Stop = 0x07,
     Pop = 0x17,
+    SetTarget2 = 0x20,
     Trace = 0x26,
     GotoFrame = 0x81,
     ConstantPool = 0x88,
+    SetTarget = 0x8B,
     GotoLabel = 0x8C,
     Push = 0x96,
     GotoFrame2 = 0x9F,
@@ -29,6 +31,10 @@ enum class ActionCode : std::uint8_t {
 
 // True for the codes above other than End.
 bool IsKnownAction(std::uint8_t code);
+
+// The action's name in the format's description ("GetVariable"), for diagnostics; null for
+// codes it does not define.
+const char* ActionName(std::uint8_t code);
 
 struct ActionRecord {
     std::uint8_t code = 0;

@@ -8,46 +8,46 @@ namespace flash {
 
 void ControlModel::SetMovie(const std::string& location, LoadResult loaded) {
     location_ = location;
-    timeline_.reset();
-    if (loaded.Ok()) timeline_.emplace(std::move(loaded.movie));
+    player_.reset();
+    if (loaded.Ok()) player_.emplace(std::move(loaded.movie));
 }
 
 long ControlModel::TotalFrames() const {
-    return timeline_ ? static_cast<long>(timeline_->TotalFrames()) : 0;
+    return player_ ? static_cast<long>(player_->TotalFrames()) : 0;
 }
 long ControlModel::CurrentFrame() const {
-    return timeline_ ? static_cast<long>(timeline_->CurrentFrame()) : 0;
+    return player_ ? static_cast<long>(player_->CurrentFrame()) : 0;
 }
 bool ControlModel::IsPlaying() const {
-    return timeline_ && timeline_->IsPlaying();
+    return player_ && player_->IsPlaying();
 }
 
 void ControlModel::Play() {
-    if (timeline_) timeline_->Play();
+    if (player_) player_->Play();
 }
 void ControlModel::Stop() {
-    if (timeline_) timeline_->Stop();
+    if (player_) player_->Stop();
 }
 void ControlModel::Back() {
-    if (timeline_) timeline_->Back();
+    if (player_) player_->Back();
 }
 void ControlModel::Forward() {
-    if (timeline_) timeline_->Forward();
+    if (player_) player_->Forward();
 }
 void ControlModel::Rewind() {
-    if (timeline_) timeline_->Rewind();
+    if (player_) player_->Rewind();
 }
 void ControlModel::GotoFrame(long frame) {
-    if (timeline_) timeline_->GotoFrame(frame);
+    if (player_) player_->GotoFrame(frame);
 }
 void ControlModel::Tick(std::chrono::microseconds elapsed) {
-    if (timeline_) timeline_->Tick(elapsed);
+    if (player_) player_->Tick(elapsed);
 }
 
 unsigned ControlModel::FrameIntervalMs() const {
-    if (!timeline_) return 100;
-    std::uint16_t rate = timeline_->GetMovie().header.frameRate88;
-    if (rate == 0) rate = Timeline::kZeroRateFallback88;
+    if (!player_) return 100;
+    std::uint16_t rate = player_->GetMovie().header.frameRate88;
+    if (rate == 0) rate = Player::kZeroRateFallback88;
     const unsigned ms = static_cast<unsigned>(1000u * 256u / rate);
     return std::max(10u, ms);
 }
@@ -72,16 +72,16 @@ std::string ControlModel::BackgroundText() const {
 
 std::uint32_t ControlModel::BackgroundColorref() const {
     if (background_) return *background_;
-    if (timeline_ && timeline_->GetMovie().background) {
-        const Rgb c = *timeline_->GetMovie().background;
+    if (player_ && player_->GetMovie().background) {
+        const Rgb c = *player_->GetMovie().background;
         return c.r | (c.g << 8) | (std::uint32_t{c.b} << 16);
     }
     return 0xFFFFFF;
 }
 
 PixelRect ControlModel::StageRect(int width, int height) const {
-    if (!timeline_) return PixelRect{0, 0, width, height};
-    const Rect& stage = timeline_->GetMovie().header.stage;
+    if (!player_) return PixelRect{0, 0, width, height};
+    const Rect& stage = player_->GetMovie().header.stage;
     return PlaceStage(scale_, width, height, stage.WidthTwips() / 20, stage.HeightTwips() / 20);
 }
 

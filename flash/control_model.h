@@ -1,5 +1,5 @@
 // What the Flash control knows and does, apart from its window: the movie location, the
-// loaded movie's timeline, the scale mode and the background colour. The control's dispatch
+// loaded movie's player, the scale mode and the background colour. The control's dispatch
 // calls map one to one onto these operations, so they run headless in tests.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 #include "flash/stage_layout.h"
 #include "flash/swf_parser.h"
-#include "flash/timeline.h"
+#include "flash/player.h"
 
 namespace flash {
 
@@ -21,8 +21,10 @@ public:
     // calls then do nothing and report 0 frames.
     void SetMovie(const std::string& location, LoadResult loaded);
     const std::string& Movie() const { return location_; }
-    bool HasMovie() const { return timeline_.has_value(); }
-    const flash::Movie* Loaded() const { return timeline_ ? &timeline_->GetMovie() : nullptr; }
+    bool HasMovie() const { return player_.has_value(); }
+    const flash::Movie* Loaded() const { return player_ ? &player_->GetMovie() : nullptr; }
+    // The movie being played, for drawing its display tree; null without a movie.
+    const Player* Playing() const { return player_ ? &*player_ : nullptr; }
 
     long TotalFrames() const;
     long CurrentFrame() const;
@@ -54,7 +56,7 @@ public:
 
 private:
     std::string location_;
-    std::optional<Timeline> timeline_;
+    std::optional<Player> player_;
     ScaleMode scale_ = ScaleMode::ShowAll;
     std::optional<std::uint32_t> background_;
 };

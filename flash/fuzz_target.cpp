@@ -3,9 +3,10 @@
 #include <chrono>
 #include <span>
 
+#include "flash/placement.h"
+#include "flash/player.h"
 #include "flash/sound/sound_fuzz.h"
 #include "flash/swf_parser.h"
-#include "flash/timeline.h"
 
 namespace flash {
 
@@ -18,8 +19,26 @@ public:
     void Trace(std::string_view text) override {
         for (char c : text) sum_ += static_cast<unsigned char>(c);
     }
+    void Warning(std::string_view text) override { Trace(text); }
     unsigned sum_ = 0;
 };
+
+// Walks the display tree as a drawer would: every entry, its character's body, its name, its
+// filters and the entries of sprite instances.
+unsigned Walk(const Movie& movie, const Clip& clip, unsigned depth) {
+    unsigned sum = depth;
+    Filter filter;
+    for (const DisplayEntry& e : clip.Entries()) {
+        if (e.character != nullptr) {
+            for (std::uint8_t b : movie.Bytes(e.character->body)) sum += b;
+        }
+        for (char c : movie.Text(e.name)) sum += static_cast<unsigned char>(c);
+        FilterReader filters(movie.bytes, e.filters);
+        while (filters.Next(filter)) sum += filter.passes + filter.stopCount;
+        if (e.clip != nullptr) sum += Walk(movie, *e.clip, depth + 1);
+    }
+    return sum;
+}
 
 }  // namespace
 
@@ -28,17 +47,28 @@ void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     if (!result.Ok()) return;
     sound::FuzzMovieSounds(result.movie.bytes);
     TouchingSink sink;
-    Timeline timeline(std::move(result.movie), &sink);
-    for (int i = 0; i < 8; ++i) timeline.StepFrame();
-    timeline.Tick(std::chrono::milliseconds(250));
-    timeline.GotoFrame(static_cast<std::int64_t>(timeline.TotalFrames()) + 3);
-    timeline.Back();
-    timeline.Play();
-    timeline.StepFrame();
-    timeline.Forward();
-    timeline.Rewind();
-    timeline.Play();
-    for (int i = 0; i < 4; ++i) timeline.StepFrame();
+    Player player(std::move(result.movie), &sink);
+    const Movie& movie = player.GetMovie();
+    unsigned sum = 0;
+    for (int i = 0; i < 8; ++i) {
+        player.StepFrame();
+        sum += Walk(movie, player.Root(), 0);
+    }
+    player.Tick(std::chrono::milliseconds(250));
+    player.GotoFrame(static_cast<std::int64_t>(player.TotalFrames()) + 3);
+    sum += Walk(movie, player.Root(), 0);
+    player.Back();
+    player.Play();
+    player.StepFrame();
+    player.Forward();
+    sum += Walk(movie, player.Root(), 0);
+    player.Rewind();
+    player.Play();
+    for (int i = 0; i < 4; ++i) player.StepFrame();
+    player.GotoFrame(static_cast<std::int64_t>(player.TotalFrames()) / 2);
+    player.GotoFrame(1);
+    sum += Walk(movie, player.Root(), 0);
+    sink.sum_ += sum;
 }
 
 }  // namespace flash

@@ -8,7 +8,7 @@
 namespace flash {
 
 // Parses the data as a movie and, when it loads, plays it: steps, ticks, navigation, all
-// with a trace sink that checks nothing but touches every text.
+// with a trace sink that checks nothing but touches every text, and walks the display tree.
 void FuzzOneInput(const std::uint8_t* data, std::size_t size);
 
 }  // namespace flash

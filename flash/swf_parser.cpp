@@ -1,24 +1,18 @@
 #include "flash/swf_parser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "flash/actions.h"
 #include "flash/inflate.h"
+#include "flash/swf_reader.h"
 
 namespace flash {
 
 namespace {
 
 constexpr std::size_t kHeaderBytes = 8;
-
-enum TagCode : std::uint16_t {
-    kEnd = 0,
-    kShowFrame = 1,
-    kDoAction = 12,
-    kSetBackgroundColor = 9,
-    kFrameLabel = 43,
-};
 
 std::uint16_t U16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -29,55 +23,76 @@ std::uint32_t U32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// Reads bit fields most significant bit first, as the RECT record stores them.
-class BitReader {
-public:
-    BitReader(std::span<const std::uint8_t> data, std::size_t pos) : data_(data), bit_(pos * 8) {}
-
-    // Returns false, leaving `out` unchanged, when fewer than `count` bits are left.
-    bool Unsigned(unsigned count, std::uint32_t& out) {
-        if (count > 32 || data_.size() * 8 - bit_ < count) return false;
-        std::uint32_t value = 0;
-        for (unsigned i = 0; i < count; ++i, ++bit_) {
-            const unsigned bit = data_[bit_ / 8] >> (7 - bit_ % 8) & 1;
-            value = value << 1 | bit;
-        }
-        out = value;
-        return true;
-    }
-
-    bool Signed(unsigned count, std::int32_t& out) {
-        std::uint32_t raw = 0;
-        if (!Unsigned(count, raw)) return false;
-        // Sign-extend from `count` bits; a 0-bit field is 0.
-        if (count > 0 && count < 32 && (raw >> (count - 1) & 1) != 0) raw |= ~0u << count;
-        out = static_cast<std::int32_t>(raw);
-        return true;
-    }
-
-    // The byte after the last bit read (fields end on a byte boundary).
-    std::size_t BytePos() const { return (bit_ + 7) / 8; }
-
-private:
-    std::span<const std::uint8_t> data_;
-    std::size_t bit_;
-};
-
 void NoteActions(Movie& movie, ByteRange block) {
-    ActionReader reader(std::span(movie.bytes).subspan(block.offset, block.length));
+    ActionReader reader(movie.Bytes(block));
     ActionRecord record;
     while (reader.Next(record)) {
         if (!IsKnownAction(record.code)) movie.otherActions.set(record.code);
     }
 }
 
-// Walks the tags from `pos` into movie.frames. Returns true when it reached the End tag.
-bool WalkTags(Movie& movie, std::size_t pos) {
-    const std::vector<std::uint8_t>& b = movie.bytes;
-    const std::size_t end = b.size();
-    Frame current;
+// Counts over the whole movie, for the limits in swf_movie.h.
+struct WalkCounts {
     std::size_t labels = 0;
     std::size_t blocks = 0;
+    std::size_t controlTags = 0;
+    std::vector<bool> defined = std::vector<bool>(65536);  // character ids met
+};
+
+// One timeline's frames as they are read: the main timeline's or a sprite's.
+struct TimelineOut {
+    std::vector<Frame>& frames;
+    bool inSprite = false;
+    std::uint32_t shown = 0;
+};
+
+bool AddControlTag(Movie& movie, WalkCounts& counts, Frame& frame, const ControlTag& tag) {
+    if (counts.controlTags >= kMaxControlTags || frame.tags.size() >= kMaxTagsPerFrame) {
+        movie.limited = true;
+        return false;
+    }
+    ++counts.controlTags;
+    frame.tags.push_back(tag);
+    if (tag.code != tags::kDoAction && tag.code != tags::kDoInitAction) frame.placements = true;
+    return true;
+}
+
+void AddActionBlock(Movie& movie, WalkCounts& counts, Frame& frame, ControlTag tag) {
+    if (counts.blocks >= kMaxActionBlocks) {
+        movie.limited = true;
+        return;
+    }
+    if (tag.code == tags::kDoInitAction) tag.initIndex = movie.initActionBlocks;
+    if (!AddControlTag(movie, counts, frame, tag)) return;
+    ++counts.blocks;
+    if (tag.code == tags::kDoInitAction) ++movie.initActionBlocks;
+    NoteActions(movie, tag.body);
+}
+
+bool WalkTags(Movie& movie, std::size_t pos, std::size_t end, TimelineOut& out, WalkCounts& counts);
+
+// DefineSprite: its own frames, read from its body.
+void AddSprite(Movie& movie, ByteRange body, WalkCounts& counts) {
+    if (body.length < 4) return;
+    const std::uint16_t id = U16(&movie.bytes[body.offset]);
+    if (counts.defined[id]) return;  // the first definition of an id counts
+    counts.defined[id] = true;
+    Sprite sprite;
+    sprite.id = id;
+    sprite.declaredFrames = U16(&movie.bytes[body.offset + 2]);
+    TimelineOut out{sprite.frames, true};
+    sprite.complete = WalkTags(movie, body.offset + 4, body.offset + body.length, out, counts);
+    sprite.shownFrames = out.shown;
+    movie.characters.push_back({id, CharacterKind::Sprite, tags::kDefineSprite, body,
+                                static_cast<std::uint32_t>(movie.sprites.size())});
+    movie.sprites.push_back(std::move(sprite));
+}
+
+// Walks the tags from `pos` to `end` into `out`. Returns true when it reached the End tag.
+bool WalkTags(Movie& movie, std::size_t pos, std::size_t end, TimelineOut& out,
+              WalkCounts& counts) {
+    const std::vector<std::uint8_t>& b = movie.bytes;
+    Frame current;
     bool reachedEnd = false;
     while (end - pos >= 2) {
         const std::uint16_t head = U16(&b[pos]);
@@ -93,30 +108,33 @@ bool WalkTags(Movie& movie, std::size_t pos) {
         const ByteRange body{static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(length)};
         pos += length;
 
-        if (code == kEnd) {
+        if (code == tags::kEnd) {
             reachedEnd = true;
             break;
         }
         switch (code) {
-            case kShowFrame:
-                if (movie.frames.size() < kMaxFrames) {
-                    movie.frames.push_back(std::move(current));
+            case tags::kShowFrame:
+                ++out.shown;
+                if (out.frames.size() < kMaxFrames) {
+                    out.frames.push_back(std::move(current));
                 } else {
                     movie.limited = true;
                 }
                 current = Frame{};
                 break;
-            case kSetBackgroundColor:
-                if (length >= 3 && !movie.background) {
+            case tags::kSetBackgroundColor:
+                if (length >= 3 && !movie.background && !out.inSprite) {
                     movie.background = Rgb{b[body.offset], b[body.offset + 1], b[body.offset + 2]};
                 }
                 break;
-            case kFrameLabel: {
+            case tags::kJpegTables:
+                if (!movie.jpegTables && !out.inSprite) movie.jpegTables = body;
+                break;
+            case tags::kFrameLabel: {
                 // A NUL-terminated name, optionally followed by an anchor flag byte.
-                const std::string_view name =
-                    CString(std::span(b).subspan(body.offset, body.length));
-                if (labels < kMaxLabels) {
-                    ++labels;
+                const std::string_view name = CString(movie.Bytes(body));
+                if (counts.labels < kMaxLabels) {
+                    ++counts.labels;
                     current.labels.push_back(
                         {body.offset, static_cast<std::uint32_t>(name.size())});
                 } else {
@@ -124,23 +142,63 @@ bool WalkTags(Movie& movie, std::size_t pos) {
                 }
                 break;
             }
-            case kDoAction:
-                if (blocks < kMaxActionBlocks) {
-                    ++blocks;
-                    current.actions.push_back(body);
-                    NoteActions(movie, body);
-                } else {
-                    movie.limited = true;
+            case tags::kDoAction:
+                AddActionBlock(movie, counts, current, {code, 0, 0, body});
+                break;
+            case tags::kDoInitAction:
+                if (length >= 2) {
+                    AddActionBlock(
+                        movie, counts, current,
+                        {code, U16(&b[body.offset]), 0, {body.offset + 2, body.length - 2}});
                 }
                 break;
-            default:
-                movie.otherTags.set(code);
+            case tags::kPlaceObject2:
+            case tags::kPlaceObject3:
+                if (length > 0 && (b[body.offset] & 0x80) != 0) movie.clipEvents = true;
+                [[fallthrough]];
+            case tags::kPlaceObject:
+            case tags::kRemoveObject:
+            case tags::kRemoveObject2:
+                AddControlTag(movie, counts, current, {code, 0, 0, body});
                 break;
+            case tags::kDefineSprite:
+                // The format allows no sprite inside a sprite.
+                if (out.inSprite) {
+                    movie.refused = true;
+                } else {
+                    AddSprite(movie, body, counts);
+                }
+                break;
+            default: {
+                const std::optional<CharacterKind> kind = CharacterKindOfTag(code);
+                if (!kind) {
+                    movie.otherTags.set(code);
+                } else if (out.inSprite) {
+                    // Sprites hold control tags only; definitions belong to the main timeline.
+                    movie.refused = true;
+                } else if (length >= 2) {
+                    const std::uint16_t id = U16(&b[body.offset]);
+                    if (!counts.defined[id]) {
+                        counts.defined[id] = true;
+                        movie.characters.push_back({id, *kind, code, body, 0});
+                    }
+                }
+                break;
+            }
         }
     }
-    // Content after the last ShowFrame is never shown; only a movie without any ShowFrame
-    // gets an (empty) frame, so that frame 0 always exists.
-    if (movie.frames.empty()) movie.frames.emplace_back();
+    // The main timeline drops what follows its last ShowFrame; a sprite enters it once as a
+    // frame of its own. Either way frame 0 always exists.
+    if (out.inSprite && (!current.tags.empty() || !current.labels.empty()) &&
+        out.frames.size() < kMaxFrames) {
+        out.frames.push_back(std::move(current));
+    }
+    if (out.frames.empty()) out.frames.emplace_back();
+    std::uint32_t before = 0;
+    for (Frame& f : out.frames) {
+        f.tagsBefore = before;
+        before += static_cast<std::uint32_t>(f.tags.size());
+    }
     return reachedEnd;
 }
 
@@ -225,13 +283,13 @@ LoadResult ParseMovie(std::span<const std::uint8_t> file) {
     if (!result.Ok()) return result;
 
     // RECT: 5-bit field size, then Xmin, Xmax, Ymin, Ymax; then frame rate and count.
-    BitReader bits(movie.bytes, kHeaderBytes);
+    SwfReader bits(movie.bytes, kHeaderBytes);
     std::uint32_t nbits = 0;
     Rect& r = movie.header.stage;
     std::size_t pos = 0;
-    if (!bits.Unsigned(5, nbits) || !bits.Signed(nbits, r.xMin) || !bits.Signed(nbits, r.xMax) ||
-        !bits.Signed(nbits, r.yMin) || !bits.Signed(nbits, r.yMax) ||
-        movie.bytes.size() - (pos = bits.BytePos()) < 4) {
+    if (!bits.Bits(5, nbits) || !bits.SignedBits(nbits, r.xMin) ||
+        !bits.SignedBits(nbits, r.xMax) || !bits.SignedBits(nbits, r.yMin) ||
+        !bits.SignedBits(nbits, r.yMax) || movie.bytes.size() - (pos = bits.Pos()) < 4) {
         // A rejected file leaves no half-filled movie behind.
         result.movie = Movie{};
         result.error = LoadError::BadHeader;
@@ -241,7 +299,11 @@ LoadResult ParseMovie(std::span<const std::uint8_t> file) {
     movie.header.declaredFrames = U16(&movie.bytes[pos + 2]);
     pos += 4;
 
-    const bool reachedEnd = WalkTags(movie, pos);
+    WalkCounts counts;
+    TimelineOut root{movie.frames};
+    const bool reachedEnd = WalkTags(movie, pos, movie.bytes.size(), root, counts);
+    std::sort(movie.characters.begin(), movie.characters.end(),
+              [](const Character& a, const Character& b) { return a.id < b.id; });
     movie.truncated = truncated || !reachedEnd;
     return result;
 }

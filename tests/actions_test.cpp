@@ -162,7 +162,12 @@ TEST(FolderAfterOpening, ParentAndChildEntries) {
         {"C:\\Movies\\", "Old", "C:\\Movies\\Old"},
         {"C:\\Movies", "Old", "C:\\Movies\\Old"},
         {"C:\\", "Movies", "C:\\Movies"},
-        {"\\\\server\\share\\", "dir", "server\\share\\dir"},
+        // A network path keeps its leading "\\"; its share has no parent.
+        {"\\\\server\\share\\", "dir", "\\\\server\\share\\dir"},
+        {"\\\\server\\share\\dir\\", "..", "\\\\server\\share"},
+        {"\\\\server\\share", "..", "\\\\server\\share"},
+        {"\\\\server", "..", "\\\\server"},
+        {"\\\\" + kJou + "\\share", "..", "\\\\" + kJou + "\\share"},
         // Trail bytes that are backslashes are neither trimmed nor cut at.
         {"C:\\" + kJou, "..", "C:\\"},
         {"C:\\Movies\\" + kJou, "..", "C:\\Movies"},

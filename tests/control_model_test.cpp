@@ -125,6 +125,24 @@ TEST(ControlModel, OperationsDriveTheTimeline) {
     EXPECT_FALSE(model.HasMovie());
 }
 
+TEST(ControlModel, ShowsItsMoviesDisplayTree) {
+    flash::ControlModel model;
+    EXPECT_EQ(model.Playing(), nullptr);
+    swfwriter::MovieBuilder movie;
+    movie.Rectangle(1, 200, 200, {1, 2, 3}).PlaceObject(1, 1, 40, 0).ShowFrame();
+    movie.RemoveObject2(1).ShowFrame();
+    model.SetMovie("m.swf", flash::ParseMovie(movie.Build()));
+    ASSERT_NE(model.Playing(), nullptr);
+    model.Tick(std::chrono::milliseconds(1));
+    const flash::Player& player = *model.Playing();
+    ASSERT_EQ(player.Root().Entries().size(), 1u);
+    EXPECT_EQ(player.Root().Entries()[0].character->kind, flash::CharacterKind::Shape);
+    const std::uint64_t shown = player.DisplayVersion();
+    model.Forward();
+    EXPECT_TRUE(player.Root().Entries().empty());
+    EXPECT_GT(player.DisplayVersion(), shown);
+}
+
 TEST(ControlModel, BackgroundScaleAndTimerFollowTheProperties) {
     flash::ControlModel model;
     model.SetMovie("m.swf", TenFrames());

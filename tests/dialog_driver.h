@@ -11,9 +11,15 @@
 
 namespace guidriver {
 
-// Finds a visible top-level dialog of this process that match accepts, waiting up to 20 s;
+// How many 50 ms looks a driver takes for something the system's own dialog does before
+// giving up. Generous: a loaded machine under Wine takes seconds to map a dialog, and the
+// wait ends as soon as the dialog is there.
+inline constexpr int kPatientAttempts = 2400;
+
+// Finds a visible top-level dialog of this process that match accepts, waiting up to 2 min;
 // null when none shows.
-inline HWND WaitForDialog(const std::function<bool(HWND)>& match, int attempts = 400) {
+inline HWND WaitForDialog(const std::function<bool(HWND)>& match,
+                          int attempts = kPatientAttempts) {
     struct Search {
         const std::function<bool(HWND)>* match;
         HWND found;

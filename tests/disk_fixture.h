@@ -24,6 +24,20 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(filetree::WriteFileBytes(path, bytes)) << path;
 }
 
+// A file's bytes, or "<missing>" when it cannot be opened.
+inline std::string ReadAll(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
 // A small uncompressed or compressed movie header followed by padding up to size bytes: all
 // the sources look at is the signature and the size.
 inline std::string Movie(const char* signature = "FWS", std::size_t size = 64) {

@@ -104,6 +104,13 @@ TEST_F(Firefox, NoProfileFolderAddsNothing) {
     EXPECT_TRUE(Scan().Empty());
 }
 
+TEST_F(Firefox, AProfileFolderGivenAsAnExtendedPathIsSearchedAsGiven) {
+    // "\\?\" begins with two backslashes like a network path, and must keep them.
+    for (int i = 0; i < 2; ++i) disk::WriteBytes(Path("ff\\") + Hash(i), CacheFile("FWS", 64));
+    SetSetting("FirefoxProfileFolder", "\\\\?\\" + Path("ff") + "\\");
+    EXPECT_EQ(Scan().Count(), 2u);
+}
+
 TEST_F(Firefox, ManyMoviesCountPastNineHundredNinetyNine) {
     const std::string entries = Entries(roaming_);
     for (int i = 0; i < 1000; ++i) disk::WriteBytes(entries + Hash(i), CacheFile("FWS", 16));

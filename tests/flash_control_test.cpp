@@ -314,6 +314,107 @@ TEST_F(HostedControl, FollowsTheHostsSizeAndPaintsByScaleMode) {
     EXPECT_EQ(PixelAt(GetWindow(fresh.Window(), GW_CHILD), 200, 150), RGB(0x20, 0x80, 0xE0));
 }
 
+// A registered Flash control that is made but will not activate in place, as a broken or
+// blocked installation behaves. It counts what happens to it.
+struct RefusalCounts {
+    int made = 0, alive = 0, activations = 0;
+};
+RefusalCounts g_refusals;
+
+class RefusingControl final : public IOleObject {
+public:
+    RefusingControl() { ++g_refusals.made, ++g_refusals.alive; }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = (iid == IID_IUnknown || iid == IID_IOleObject) ? this : nullptr;
+        if (*out == nullptr) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) {
+            --g_refusals.alive;
+            delete this;
+        }
+        return left;
+    }
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+        site_ = win::ComPtr<IOleClientSite>::Share(site);
+        return S_OK;
+    }
+    STDMETHODIMP DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
+        ++g_refusals.activations;
+        return E_FAIL;
+    }
+    STDMETHODIMP Close(DWORD) override { return S_OK; }
+    // Nothing else is asked of a control that never activates.
+    STDMETHODIMP GetClientSite(IOleClientSite**) override { return E_NOTIMPL; }
+    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+    STDMETHODIMP Update() override { return S_OK; }
+    STDMETHODIMP IsUpToDate() override { return S_OK; }
+    STDMETHODIMP GetUserClassID(CLSID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMiscStatus(DWORD, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+private:
+    ULONG refs_ = 1;
+    win::ComPtr<IOleClientSite> site_;
+};
+
+class RefusingFactory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = (iid == IID_IUnknown || iid == IID_IClassFactory) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        auto* control = new RefusingControl;
+        const HRESULT hr = control->QueryInterface(iid, out);
+        control->Release();
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
+TEST_F(HostedControl, ARegisteredControlThatWillNotActivateGivesWayToTheBuiltInOne) {
+    RefusingFactory factory;
+    DWORD cookie = 0;
+    ASSERT_EQ(CoRegisterClassObject(win::kShockwaveFlashClsid, &factory, CLSCTX_INPROC_SERVER,
+                                    REGCLS_MULTIPLEUSE, &cookie),
+              S_OK);
+    g_refusals = {};
+    win::PreferRegisteredControls(true);
+    CShockwaveFlash flash;
+    const bool made = flash.Create(frame_, 101, RECT{0, 0, 400, 300});
+    win::PreferRegisteredControls(false);
+    CoRevokeClassObject(cookie);
+
+    // The registered control was made and asked to activate, then let go entirely.
+    EXPECT_EQ(g_refusals.made, 1);
+    EXPECT_EQ(g_refusals.activations, 1);
+    EXPECT_EQ(g_refusals.alive, 0);
+    ASSERT_TRUE(made);
+    EXPECT_TRUE(win::AxHostIsBuiltIn(flash.Window()));
+    flash.SetMovie(moviePath_);
+    EXPECT_EQ(flash.TotalFrames(), 100);
+}
+
 TEST_F(HostedControl, CreationFailsWithoutAnyControl) {
     const CLSID unknown = {0x12345678, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
     EXPECT_EQ(win::CreateAxHost(frame_, 7, RECT{0, 0, 10, 10}, unknown, "x", WS_CHILD), nullptr);

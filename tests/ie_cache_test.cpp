@@ -173,12 +173,13 @@ TEST_F(IeCache, CacheFolderAddsLooseMoviesOnce) {
     disk::WriteBytes(looseEmpty, "");
     looseFiles_.push_back(looseEmpty);
 
-    // The folder given in upper case with extra backslashes: the paths that the search finds
-    // differ from the index's in letter case, and still count as the same files.
+    // The folder given in upper case with extra backslashes (one in front: two would make it
+    // a network path): the paths that the search finds differ from the index's in letter case,
+    // and still count as the same files.
     std::string upperFolder = folder;
     for (char& c : upperFolder)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    SetSetting("IECacheFolder", "\\\\" + upperFolder + "\\\\\\");
+    SetSetting("IECacheFolder", "\\" + upperFolder + "\\\\\\");
 
     const viewer::MovieCatalogue catalogue = Scan();
     ASSERT_EQ(catalogue.Count(), 2u);

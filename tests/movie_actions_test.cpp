@@ -18,6 +18,7 @@
 
 #include "tests/dialog_driver.h"
 #include "tests/disk_fixture.h"
+#include "tests/shell_open_fixture.h"
 #include "tests/url_cache_fixture.h"
 #include "viewer/actions/movie_actions.h"
 #include "viewer/actions/save_names.h"
@@ -35,18 +36,7 @@ std::string Ansi(const char* utf8) {
     return win::AnsiFromWide(wide);
 }
 
-std::string ReadAll(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
+using disk::ReadAll;
 
 bool IsFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -303,86 +293,18 @@ TEST_F(MovieActions, DeleteRemovesTheCacheEntryAndTheFile) {
     urlcache::Clear();
 }
 
-// Makes the recorder the program that opens .swf files and folders, and puts the classes
-// back as they were afterwards. Wine's classes root does not merge the per-user classes in
-// Software\Classes, so the recorder goes into HKEY_CLASSES_ROOT of the test prefix itself.
 class ShellOpen : public MovieActions {
 protected:
-    static constexpr char kProgId[] = "MoravelTests.Recorder";
-
     void SetUp() override {
         MovieActions::SetUp();
-        log_ = Path("opened.log");
-        char module[MAX_PATH];
-        GetModuleFileNameA(nullptr, module, MAX_PATH);
-        std::string folder = module;
-        folder.resize(folder.rfind('\\'));
-        const std::string command =
-            "\"" + folder + "\\shell_open_recorder.exe\" \"" + log_ + "\" \"%1\"";
-        Override(".swf", kProgId);
-        Override(std::string(kProgId) + "\\shell\\open\\command", command);
-        Override("Directory\\shell\\open\\command", command);
-        Override("Folder\\shell\\open\\command", command);
+        recorder_.Install(Path("opened.log"));
     }
     void TearDown() override {
-        for (auto it = overrides_.rbegin(); it != overrides_.rend(); ++it) {
-            if (!it->created.empty()) {
-                RegDeleteTreeA(HKEY_CLASSES_ROOT, it->created.c_str());
-            } else if (it->old) {
-                RegSetKeyValueA(HKEY_CLASSES_ROOT, it->key.c_str(), nullptr, REG_SZ,
-                                it->old->c_str(), static_cast<DWORD>(it->old->size() + 1));
-            } else {
-                RegDeleteKeyValueA(HKEY_CLASSES_ROOT, it->key.c_str(), nullptr);
-            }
-        }
+        recorder_.Restore();
         MovieActions::TearDown();
     }
-
-    // Sets the default value of key, remembering the topmost key it had to create or else the
-    // value it replaced.
-    void Override(const std::string& key, const std::string& value) {
-        Saved saved{key, {}, std::nullopt};
-        for (std::size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
-            HKEY probe = nullptr;
-            const std::string part = key.substr(0, end);
-            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, part.c_str(), 0, KEY_READ, &probe) !=
-                ERROR_SUCCESS) {
-                saved.created = part;
-                break;
-            }
-            RegCloseKey(probe);
-            if (end == std::string::npos) break;
-        }
-        if (saved.created.empty()) {
-            char buffer[1024];
-            DWORD size = sizeof buffer;
-            if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
-                             buffer, &size) == ERROR_SUCCESS)
-                saved.old = buffer;
-        }
-        overrides_.push_back(saved);
-        ASSERT_EQ(RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
-                                  static_cast<DWORD>(value.size() + 1)),
-                  ERROR_SUCCESS);
-    }
-
-    // The lines of the recorder once there are at least count of them (or after a generous
-    // wait for a slow machine): each the path handed over and the first bytes of that file.
-    std::vector<std::pair<std::string, std::string>> Opened(std::size_t count) {
-        std::vector<std::pair<std::string, std::string>> lines;
-        for (int attempt = 0; attempt < 600 && lines.size() < count; ++attempt) {
-            if (attempt > 0) Sleep(50);
-            lines.clear();
-            const std::string log = ReadAll(log_);
-            if (log == "<missing>") continue;
-            for (std::size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos;
-                 start = end + 1) {
-                const std::string line = log.substr(start, end - start);
-                const std::size_t tab = line.find('\t');
-                lines.emplace_back(line.substr(0, tab), line.substr(tab + 1));
-            }
-        }
-        return lines;
+    std::vector<std::pair<std::string, std::string>> Opened(std::size_t count) const {
+        return recorder_.Opened(count);
     }
 
     static std::string TemporaryCopy() {
@@ -391,12 +313,7 @@ protected:
         return std::string(temp) + "quorm_temp_file.swf";
     }
 
-    struct Saved {
-        std::string key, created;
-        std::optional<std::string> old;
-    };
-    std::vector<Saved> overrides_;
-    std::string log_;
+    ShellOpenRecorder recorder_;
 };
 
 const std::string kJou = "\x81\x5C";  // one double-byte character whose trail byte is '\'
@@ -485,7 +402,7 @@ bool IsBrowser(HWND w) {
 // (the control stays hidden in the new dialog style, but it holds the text). Waits up to 20 s
 // for it to read expected.
 bool StatusReads(HWND browser, const std::string& expected) {
-    for (int attempt = 0; attempt < 400; ++attempt) {
+    for (int attempt = 0; attempt < guidriver::kPatientAttempts; ++attempt) {
         if (Text(GetDlgItem(browser, 0x3743)) == expected) return true;
         Sleep(50);
     }
@@ -506,7 +423,8 @@ TEST_F(Dialogs, SaveDialogPresetsTheCutNameAndNeverOverwrites) {
         if (!dialog) return false;
         HWND field = FileNameField(dialog);
         // The dialog may fill the field just after it shows: wait for the preset first.
-        for (int attempt = 0; attempt < 400 && Text(field).empty(); ++attempt) Sleep(50);
+        for (int attempt = 0; attempt < guidriver::kPatientAttempts && Text(field).empty(); ++attempt)
+            Sleep(50);
         preset = Text(field);
         // Typed without extension, in the folder the dialog starts in: the dialog adds the
         // default extension, finds typed.swf taken and asks whether to replace it; yes.

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "tests/zone_scope.h"
+#include "viewer/discovery/file_finder.h"
 #include "viewer/discovery/record_fields.h"
+#include "viewer/discovery/source_folders.h"
 
 namespace {
 
@@ -151,6 +153,58 @@ TEST(RecordFields, ReplaceNoCaseCountsAndTerminates) {
     text = "\xD5\x5Az";
     EXPECT_EQ(viewer::ReplaceNoCase(text, "Z", "y"), 1);
     EXPECT_EQ(text, "\xD5\x5Ay");
+}
+
+TEST(SourceFolders, RootsKeepNetworkPathsAndNeverFallBackToARelativePath) {
+    const std::string kCheng = "\xD5\x5C";  // trail byte '\'
+    struct Case {
+        std::string setting, fallback, searchRoot, firefoxRoot;
+    };
+    const Case cases[] = {
+        // The setting wins; backslashes go at both ends, a network path keeps its "\\".
+        {"\\C:\\Cache\\", "D:\\x", "C:\\Cache", "C:\\Cache"},
+        {"\\\\server\\share\\ff\\", "", "\\\\server\\share\\ff", "\\\\server\\share\\ff"},
+        {"\\\\\\server\\share", "", "\\\\server\\share", "\\\\server\\share"},
+        {"C:\\" + kCheng, "", "C:\\" + kCheng, "C:\\" + kCheng},
+        {"\\\\", "D:\\x", "", ""},
+        // Without a setting: the default folder, or for Firefox the application data tree.
+        {"", "C:\\AppData\\", "C:\\AppData", "C:\\AppData\\Mozilla\\Firefox"},
+        {"", "\\\\srv\\home\\ad", "\\\\srv\\home\\ad", "\\\\srv\\home\\ad\\Mozilla\\Firefox"},
+        // Neither known: nothing to search, not "Mozilla\Firefox" below the current folder.
+        {"", "", "", ""},
+        {"", "\\", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(viewer::SearchRoot(c.setting, c.fallback), c.searchRoot) << c.setting;
+        EXPECT_EQ(viewer::FirefoxRoot(c.setting, c.fallback), c.firefoxRoot) << c.setting;
+    }
+}
+
+TEST(FinderAttributes, AnEntryNeedsAShareOfTheMask) {
+    using viewer::kAttributeFilterOn;
+    using viewer::kFileAttributes;
+    using viewer::kFolderAttributes;
+    struct Case {
+        std::uint32_t options, mask, attributes;
+        bool taken;
+    };
+    const Case cases[] = {
+        {kAttributeFilterOn, kFileAttributes, 0x2000, false},  // not content indexed alone
+        {kAttributeFilterOn, kFileAttributes, 0x2020, true},   // ... and archive
+        {kAttributeFilterOn, kFileAttributes, 0x4000, false},  // encrypted
+        {kAttributeFilterOn, kFileAttributes, 0x1000, false},  // offline
+        {kAttributeFilterOn, kFileAttributes, 0x0080, true},   // normal
+        {kAttributeFilterOn, kFileAttributes, 0x0002, true},   // hidden
+        {kAttributeFilterOn, kFileAttributes, 0x0800, true},   // compressed
+        {kAttributeFilterOn, kFileAttributes, 0x0010, false},  // a folder in a file search
+        {kAttributeFilterOn, kFolderAttributes, 0x0010, true},
+        {kAttributeFilterOn, kFolderAttributes, 0x0020, false},
+        {0, kFileAttributes, 0x2000, true},  // the filter off takes everything
+        {0, 0, 0x0010, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(viewer::PassesAttributeFilter(c.options, c.mask, c.attributes), c.taken)
+            << std::hex << c.options << " " << c.mask << " " << c.attributes;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,29 @@ protected:
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_WRITE, &h), ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size),
                   ERROR_SUCCESS);
+        RegCloseKey(h);
+    }
+
+    // Stores exactly these bytes as the registry keeps them (texts are UTF-16 there). Unlike
+    // RegSetValueEx, which adds a zero to a text stored without one, the native call stores a
+    // text unterminated, as another program or a damaged hive may have left it.
+    static void PutStored(const char* key, const char* name, DWORD type, const void* data,
+                          DWORD size) {
+        struct CountedText {
+            USHORT length, capacity;
+            PWSTR text;
+        };
+        using SetValueKey = LONG(NTAPI*)(HANDLE, CountedText*, ULONG, ULONG, PVOID, ULONG);
+        const auto setValue = reinterpret_cast<SetValueKey>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetValueKey")));
+        ASSERT_NE(setValue, nullptr);
+        MakeKey(key);
+        HKEY h = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+        std::wstring wide(name, name + std::strlen(name));  // ASCII names
+        CountedText counted{static_cast<USHORT>(wide.size() * sizeof(wchar_t)),
+                            static_cast<USHORT>(wide.size() * sizeof(wchar_t)), wide.data()};
+        EXPECT_EQ(setValue(h, &counted, 0, type, const_cast<void*>(data), size), 0);
         RegCloseKey(h);
     }
 

@@ -130,23 +130,31 @@ TEST_F(StringSetting, WrongTypesAndUnterminatedDataKeepTheDefault) {
     }
 }
 
-TEST_F(StringSetting, ATextWithoutTerminatorIsNotTakenAsIs) {
-    // A REG_SZ stored without its zero byte. The system may add the missing terminator when it
-    // hands the text out; if it does not, the value must be refused rather than read past.
-    const char unterminated[] = {'a', 'b', 'c'};
-    PutRaw(kSettingsKey, "siteFilter", REG_SZ, unterminated, 3);
-    std::string value = "default";
-    const LONG rc = Read(value);
-    if (rc == ERROR_SUCCESS)
-        EXPECT_EQ(value, "abc");
-    else
-        EXPECT_EQ(value, "default");
-
-    // A REG_SZ of no bytes at all has no terminator anywhere: refused, default kept.
-    PutRaw(kSettingsKey, "siteFilter", REG_SZ, "", 0);
-    value = "default";
-    EXPECT_EQ(Read(value), ERROR_INVALID_DATA);
-    EXPECT_EQ(value, "default");
+TEST_F(StringSetting, ATextStoredWithoutTerminatorIsRefused) {
+    // RegSetValueEx would have added the missing zero, so the data is stored as it is. The ANSI
+    // reading then puts a zero after the text without counting it: only the check of the
+    // data's own last byte refuses the value. 誠 (U+8AA0, D5 5C) ends in a byte equal to '\'.
+    const wchar_t unterminated[] = {L'a', L'b', L'c'};
+    const wchar_t cheng[] = {L'\x8AA0'};
+    const wchar_t terminated[] = {L'a', L'b', L'c', L'\0'};
+    struct Case {
+        const wchar_t* data;
+        DWORD size;
+        LONG rc;
+        const char* value;
+    };
+    const Case cases[] = {
+        {unterminated, sizeof unterminated, ERROR_INVALID_DATA, "default"},
+        {cheng, sizeof cheng, ERROR_INVALID_DATA, "default"},
+        {terminated, 0, ERROR_INVALID_DATA, "default"},
+        {terminated, sizeof terminated, ERROR_SUCCESS, "abc"},
+    };
+    for (const Case& c : cases) {
+        PutStored(kSettingsKey, "siteFilter", REG_SZ, c.data, c.size);
+        std::string value = "default";
+        EXPECT_EQ(Read(value), c.rc) << c.size;
+        EXPECT_EQ(value, c.value) << c.size;
+    }
 }
 
 TEST_F(StringSetting, TextsOf1024BytesOrMoreReadAsMissing) {

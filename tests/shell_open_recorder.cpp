@@ -1,8 +1,8 @@
 // Stands in for the program the shell starts for .swf files in the movie action tests:
 //   shell_open_recorder LOG FILE
-// appends one line "FILE<tab>first bytes of FILE" to LOG, so a test learns both which path the
-// shell handed over and what that file held at that moment (the external-view copy is
-// overwritten by the next view).
+// appends one line "FILE<tab>first bytes of FILE" (control bytes as ".") to LOG, so a test learns
+// both which path the shell handed over and what that file held at that moment (the external-view
+// copy is overwritten by the next view).
 #include <windows.h>
 
 #include <cstdio>
@@ -16,7 +16,9 @@ int main(int argc, char** argv) {
         char bytes[64];
         const std::size_t n = std::fread(bytes, 1, sizeof bytes, file);
         std::fclose(file);
-        line.append(bytes, n);
+        // A movie's header holds control bytes; one of them could end the line early.
+        for (std::size_t i = 0; i < n; ++i)
+            line += static_cast<unsigned char>(bytes[i]) < 0x20 ? '.' : bytes[i];
     }
     line += '\n';
     // One write per line, so a reader never sees half a line for long.

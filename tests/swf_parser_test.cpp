@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "flash/actions.h"
 #include "flash/swf_parser.h"
-#include "tools/swf_writer.h"
+#include "tests/flash_fixture.h"
 
 namespace {
 
@@ -20,6 +21,13 @@ using Bytes = std::vector<std::uint8_t>;
 
 void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// The DoAction blocks of a frame.
+std::size_t ActionBlocks(const flash::Frame& frame) {
+    return static_cast<std::size_t>(
+        std::count_if(frame.tags.begin(), frame.tags.end(),
+                      [](const flash::ControlTag& t) { return t.code == flash::tags::kDoAction; }));
 }
 
 // A movie with something in every frame, long enough that cutting it leaves frames behind.
@@ -56,8 +64,8 @@ TEST_P(EveryCompression, HeaderAndTagsRoundTrip) {
     ASSERT_EQ(movie.TotalFrames(), 2u);
     ASSERT_EQ(movie.frames[0].labels.size(), 1u);
     EXPECT_EQ(movie.Text(movie.frames[0].labels[0]), "Intro");
-    EXPECT_EQ(movie.frames[0].actions.size(), 2u);
-    EXPECT_TRUE(movie.frames[1].actions.empty());
+    EXPECT_EQ(ActionBlocks(movie.frames[0]), 2u);
+    EXPECT_EQ(ActionBlocks(movie.frames[1]), 0u);
     EXPECT_FALSE(movie.truncated);
 }
 
@@ -112,7 +120,7 @@ TEST(SwfParser, FrameCountComesFromShowFrameTags) {
         EXPECT_EQ(r.movie.TotalFrames(), c.expected) << c.declared << "/" << c.showFrames;
         EXPECT_EQ(r.movie.header.declaredFrames, c.declared);
         // Content after the last ShowFrame is not part of any frame.
-        for (const flash::Frame& f : r.movie.frames) EXPECT_TRUE(f.actions.empty());
+        for (const flash::Frame& f : r.movie.frames) EXPECT_EQ(ActionBlocks(f), 0u);
     }
 }
 
@@ -291,8 +299,8 @@ TEST_P(BadInput, IsRejectedOrKeepsWhatCameBeforeTheFault) {
     EXPECT_LE(r.movie.TotalFrames(), 10u);
     // Whatever frames are kept must point inside the bytes.
     for (const flash::Frame& f : r.movie.frames) {
-        for (const flash::ByteRange& a : f.actions)
-            EXPECT_LE(a.offset + a.length, r.movie.bytes.size());
+        for (const flash::ControlTag& t : f.tags)
+            EXPECT_LE(t.body.offset + t.body.length, r.movie.bytes.size());
     }
     if (c.frames != 0) {
         EXPECT_EQ(r.movie.TotalFrames(), c.frames);
@@ -347,18 +355,105 @@ TEST(SwfParser, ZlibDataPastFileLengthIsIgnored) {
 
 TEST(SwfParser, NotesTagsAndActionsItDoesNotRun) {
     MovieBuilder m;
-    const std::uint8_t setTarget[] = {'a', 0};
-    m.Rectangle(1, 100, 100, {9, 9, 9}).PlaceObject(1, 1, 0, 0);
-    m.DoAction(Actions().Raw(0x8B, setTarget).Code(0x1C).Stop()).ShowFrame();
+    const std::uint8_t getUrl[] = {'a', 0, 0};
+    m.Rectangle(1, 100, 100, {9, 9, 9}).PlaceObject(1, 1, 0, 0).Tag(777, Bytes{1});
+    m.DoAction(Actions().Raw(0x83, getUrl).Code(0x1C).Stop().SetTarget("a")).ShowFrame();
     const LoadResult r = ParseMovie(m.Build());
     ASSERT_TRUE(r.Ok());
-    EXPECT_TRUE(r.movie.otherTags.test(2));   // DefineShape
-    EXPECT_TRUE(r.movie.otherTags.test(26));  // PlaceObject2
+    EXPECT_TRUE(r.movie.otherTags.test(777));
+    EXPECT_FALSE(r.movie.otherTags.test(2));   // DefineShape, a character
+    EXPECT_FALSE(r.movie.otherTags.test(26));  // PlaceObject2, a control tag
     EXPECT_FALSE(r.movie.otherTags.test(12));
-    EXPECT_TRUE(r.movie.otherActions.test(0x8B));
+    EXPECT_TRUE(r.movie.otherActions.test(0x83));
     EXPECT_TRUE(r.movie.otherActions.test(0x1C));
+    EXPECT_FALSE(r.movie.otherActions.test(0x8B));
     EXPECT_FALSE(r.movie.otherActions.test(0x07));
     EXPECT_EQ(r.movie.otherActions.count(), 2u);
+}
+
+TEST(SwfParser, SpritesHaveFramesOfTheirOwn) {
+    struct Case {
+        const char* name;
+        int showFrames;
+        bool trailing;  // a DoAction after the last ShowFrame
+        bool endTag;
+        std::size_t frames;
+        bool loops;
+    };
+    const Case cases[] = {
+        {"two frames", 2, false, true, 2, true},
+        {"cut short", 2, false, false, 2, false},
+        {"content after the last frame", 1, true, true, 2, false},
+        {"three and a tail", 3, true, true, 4, true},
+        {"no ShowFrame", 0, true, true, 1, false},
+        {"empty", 0, false, false, 1, false},
+    };
+    for (const Case& c : cases) {
+        MovieBuilder body;
+        body.DeclaredFrames(9);  // never counts
+        for (int i = 0; i < c.showFrames; ++i) body.DoAction(Actions().Stop()).ShowFrame();
+        if (c.trailing) body.DoAction(Actions().Play());
+        MovieBuilder m;
+        m.DefineSprite(5, body, c.endTag).ShowFrame();
+        const LoadResult r = ParseMovie(m.Build());
+        ASSERT_TRUE(r.Ok()) << c.name;
+        ASSERT_EQ(r.movie.sprites.size(), 1u) << c.name;
+        const flash::Sprite& s = r.movie.sprites[0];
+        EXPECT_EQ(s.id, 5) << c.name;
+        EXPECT_EQ(s.declaredFrames, 9) << c.name;
+        EXPECT_EQ(s.frames.size(), c.frames) << c.name;
+        EXPECT_EQ(s.Loops(), c.loops) << c.name;
+        EXPECT_EQ(ActionBlocks(s.frames.back()), c.trailing || c.showFrames > 0 ? 1u : 0u)
+            << c.name;
+        EXPECT_FALSE(r.movie.truncated) << c.name;
+    }
+}
+
+TEST(SwfParser, DictionaryKeepsFirstDefinitionsAndRefusesNesting) {
+    MovieBuilder inner;
+    inner.Rectangle(8, 10, 10, {1, 1, 1});  // a definition inside a sprite
+    inner.DefineSprite(9, MovieBuilder().ShowFrame()).ShowFrame();
+    MovieBuilder m;
+    m.Rectangle(3, 100, 100, {1, 2, 3}).DefineSprite(3, MovieBuilder().ShowFrame());
+    m.DefineSprite(4, inner).Tag(37, Bytes{6, 0}).Tag(14, Bytes{7, 0}).Tag(87, Bytes{2, 0, 0});
+    m.DoInitAction(4, Actions().Stop()).DoInitAction(3, Actions().Play());
+    swfwriter::Place withEvents = flashtest::At(1, 4);
+    withEvents.clipActions = swfwriter::ClipActionBytes(10, {{2, 0, Actions().Stop()}});
+    m.PlaceObject2(withEvents).ShowFrame();
+    const LoadResult r = ParseMovie(m.Build());
+    ASSERT_TRUE(r.Ok());
+    const flash::Movie& movie = r.movie;
+    using K = flash::CharacterKind;
+    const std::pair<std::uint16_t, K> expected[] = {
+        {2, K::Other}, {3, K::Shape}, {4, K::Sprite}, {6, K::EditText}, {7, K::Sound}};
+    ASSERT_EQ(movie.characters.size(), std::size(expected));
+    for (const auto& [id, kind] : expected) {
+        const flash::Character* c = movie.FindCharacter(id);
+        ASSERT_NE(c, nullptr) << id;
+        EXPECT_EQ(c->kind, kind) << id;
+    }
+    EXPECT_EQ(movie.FindCharacter(3)->tagCode, 2);  // the shape, not the later sprite
+    EXPECT_EQ(movie.FindCharacter(8), nullptr);
+    EXPECT_EQ(movie.FindCharacter(9), nullptr);
+    EXPECT_TRUE(movie.refused);
+    EXPECT_EQ(movie.sprites.size(), 1u);
+    EXPECT_EQ(movie.initActionBlocks, 2u);
+    const std::vector<flash::ControlTag>& tags = movie.frames[0].tags;
+    ASSERT_EQ(tags.size(), 3u);
+    EXPECT_EQ(tags[1].spriteId, 3);
+    EXPECT_EQ(tags[1].initIndex, 1u);
+    EXPECT_EQ(movie.Bytes(tags[1].body)[0], 0x06);  // the actions, after the sprite id
+    EXPECT_TRUE(movie.clipEvents);
+}
+
+TEST(SwfParser, TagsPerFrameAreBounded) {
+    MovieBuilder m;
+    for (std::size_t i = 0; i <= flash::kMaxTagsPerFrame; ++i) m.RemoveObject2(1);
+    const LoadResult r = ParseMovie(m.ShowFrame().ShowFrame().Build());
+    ASSERT_TRUE(r.Ok());
+    EXPECT_TRUE(r.movie.limited);
+    EXPECT_EQ(r.movie.frames[0].tags.size(), flash::kMaxTagsPerFrame);
+    EXPECT_EQ(r.movie.frames[1].tagsBefore, flash::kMaxTagsPerFrame);
 }
 
 TEST(SwfParser, LoadsFilesAndReportsUnreadableOnes) {

@@ -12,6 +12,7 @@
 
 #include "tests/dialog_driver.h"
 #include "tests/disk_fixture.h"
+#include "tests/shell_open_fixture.h"
 #include "tests/url_cache_fixture.h"
 #include "viewer/discovery/file_helpers.h"
 #include "viewer/presentation/date_dialogs.h"
@@ -19,7 +20,9 @@
 #include "viewer/settings_store.h"
 #include "viewer/viewer_app.h"
 #include "viewer/viewer_dlg.h"
+#include "flash/flash_control.h"
 #include "win/ax_host.h"
+#include "win/shockwave_flash.h"
 
 namespace {
 
@@ -36,6 +39,7 @@ public:
     int asked = 0;
 
     bool realConfirmation = false;  // the real message box asks
+    bool realDateDialogs = false;   // the real range dialog asks
 
 protected:
     bool ConfirmDelete() override {
@@ -50,10 +54,10 @@ protected:
         ++asked;
         return exactAnswer;
     }
-    std::optional<std::pair<base::Time64, base::Time64>> AskTimeRange(base::Time64,
-                                                                      base::Time64) override {
+    std::optional<std::pair<base::Time64, base::Time64>> AskTimeRange(base::Time64 start,
+                                                                      base::Time64 end) override {
         ++asked;
-        return rangeAnswer;
+        return realDateDialogs ? CViewerDlg::AskTimeRange(start, end) : rangeAnswer;
     }
 };
 
@@ -160,6 +164,22 @@ protected:
         const HWND list = Item(IDC_MOVIE_LIST);
         ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
         for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    // Dispatches what is queued for the window, as its message loop would.
+    void DispatchPosted() {
+        MSG message;
+        while (PeekMessageA(&message, dialog_->Window(), 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    // The movie the preview control was last given.
+    std::string Previewed() const {
+        win::CShockwaveFlash flash;
+        return flash.Attach(Item(IDC_FLASH)) ? flash.GetMovie() : "<no control>";
+    }
+    std::string PathOf(const std::string& name) const {
+        for (const auto& r : dialog_->Catalogue())
+            if (r.name == name) return r.localPath;
+        return "<none>";
     }
     DWORD StoredSource() {
         DWORD source = 0;
@@ -376,21 +396,41 @@ TEST_F(ViewerWindow, StoredDateFilterThatMatchesNothingLeavesNoSelection) {
     EXPECT_EQ(Selected(IDC_DATE_FILTER), Res(IDS_DATE_RANGE));
 }
 
-TEST_F(ViewerWindow, ClosingStopsScansAndSettings) {
-    SeedIeCache();
-    Open();
-    SendMessageA(dialog_->Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Item(IDOK)));
-    EXPECT_TRUE(dialog_->Closing());
-    EXPECT_TRUE(dialog_->Ended());
-    EXPECT_EQ(dialog_->Result(), IDOK);
-    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 999);
-    urlcache::Make("http://late.example.com/late.swf", disk::Movie());
-    Click(IDC_REFRESH);
-    Pick(IDC_SITE_FILTER, Res(IDS_ALL_SITES));
-    EXPECT_EQ(StoredSource(), 999u);  // no scan ran
-    EXPECT_EQ(Rows().size(), 4u);
-    EXPECT_EQ(Stored("siteFilter"), "<none>");
+TEST_F(ViewerWindow, ClosingByButtonOrSystemCloseStopsEveryHandler) {
+    disk::MakeFolders(Path("movies\\Old"));
+    disk::WriteBytes(Path("movies\\a.swf"), disk::Movie());
+    SetSetting("CurrViewFolder", Path("movies"));
+    for (const bool systemClose : {false, true}) {
+        viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 136);
+        Open();
+        ASSERT_EQ(Rows(), (std::vector<std::string>{"..", "Old", "a"}));
+        if (systemClose) {  // Alt+F4 and the caption's close button
+            SendMessageA(dialog_->Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            DispatchPosted();  // the dialog's default handling posts its cancel command
+        } else {
+            Click(IDOK);
+        }
+        EXPECT_TRUE(dialog_->Closing()) << systemClose;
+        EXPECT_TRUE(dialog_->Ended()) << systemClose;
+        EXPECT_EQ(dialog_->Result(), systemClose ? IDCANCEL : IDOK);
+
+        // From here on nothing scans, navigates or writes a setting.
+        viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 999);
+        disk::WriteBytes(Path("movies\\late.swf"), disk::Movie());
+        Click(IDC_REFRESH);
+        Pick(IDC_SOURCE, Res(IDS_SOURCE_IE));
+        Pick(IDC_SITE_FILTER, Res(IDS_ALL_SITES));
+        Pick(IDC_DATE_FILTER, Res(IDS_DATE_TODAY));
+        DoubleClickRow(RowOf("Old"));
+        EXPECT_EQ(StoredSource(), 999u);
+        EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "Old", "a"}));
+        EXPECT_EQ(dialog_->ViewFolder(), Path("movies"));
+        EXPECT_EQ(Stored("CurrViewFolder"), Path("movies"));
+        EXPECT_EQ(Stored("siteFilter"), "<none>");
+        EXPECT_EQ(Stored("dateFilter"), "<none>");
+        dialog_.reset();
+        DeleteFileA(Path("movies\\late.swf").c_str());
+    }
 }
 
 TEST_F(ViewerWindow, EscapeEndsWithoutClosing) {
@@ -431,6 +471,14 @@ TEST_F(ViewerWindow, DeleteActsOnlyAfterYes) {
     EXPECT_EQ(GetFileAttributesA(Path("ie\\loose.swf").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(urlcache::Entries().size(), 2u);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"intro", "zebra"}));
+
+    // Deleting the last movies leaves nothing to act on, and the last details in place.
+    SelectOnly({0, 1});
+    Click(IDC_DELETE);
+    EXPECT_TRUE(Rows().empty());
+    for (int id : {IDC_SAVE_ALL, IDC_SAVE, IDC_SAVE_AS, IDC_VIEW, IDC_DELETE})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), "http://www.games.example.com/intro.swf");
 }
 
 TEST_F(ViewerWindow, DoubleClickNavigatesTheFolderSource) {
@@ -501,6 +549,152 @@ TEST_F(ViewerWindow, SaveAllSavesEveryMovieWhateverTheFilterShows) {
     // Save puts the selected movie beside them under the next free name.
     Click(IDC_SAVE);
     EXPECT_NE(GetFileAttributesA(Path("target\\ball01.swf").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ViewerWindow, DoubleClickOnAMovieOpensItOutsideAndStays) {
+    SeedIeCache();
+    ShellOpenRecorder recorder;
+    recorder.Install(Path("opened.log"));
+    Open();
+    const std::string folder = dialog_->ViewFolder();
+    DoubleClickRow(RowOf("zebra"));
+    const auto opened = recorder.Opened(1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(base::EqualsNoCase(opened[0].first, PathOf("zebra"))) << opened[0].first;
+    EXPECT_EQ(opened[0].second.substr(0, 4), "FWS.");
+    EXPECT_EQ(dialog_->ViewFolder(), folder);
+    EXPECT_EQ(Rows().size(), 4u);
+}
+
+TEST_F(ViewerWindow, PreviewAndDetailsFollowTheFirstSelectedMovieOnly) {
+    SeedIeCache();
+    Open();
+    EXPECT_EQ(Previewed(), PathOf("ball"));
+    SelectOnly({RowOf("zebra"), RowOf("intro")});  // intro comes first in row order
+    EXPECT_EQ(Previewed(), PathOf("intro"));
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), "http://www.games.example.com/intro.swf");
+    dialog_.reset();
+
+    // A folder entry shows nothing of its own: the preview and the details stay.
+    disk::MakeFolders(Path("movies\\Old"));
+    disk::WriteBytes(Path("movies\\clip.swf"), disk::Movie("FWS", 2048));
+    viewer::WriteDwordSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, "source", 136);
+    SetSetting("CurrViewFolder", Path("movies"));
+    Open();
+    SelectOnly({RowOf("clip")});
+    EXPECT_EQ(Previewed(), Path("movies\\clip.swf"));
+    EXPECT_EQ(ItemText(IDC_DETAIL_1), Path("movies\\clip.swf"));
+    for (const char* folderEntry : {"Old", ".."}) {
+        SelectOnly({RowOf(folderEntry)});
+        EXPECT_EQ(Previewed(), Path("movies\\clip.swf")) << folderEntry;
+        EXPECT_EQ(ItemText(IDC_DETAIL_1), Path("movies\\clip.swf")) << folderEntry;
+        EXPECT_EQ(ItemText(IDC_DETAIL_2), "2 048" + Res(IDS_BYTES_UNIT)) << folderEntry;
+    }
+}
+
+TEST_F(ViewerWindow, TheSiteSurvivesASwitchToFirefoxAndBack) {
+    SeedIeCache();
+    Open();
+    Pick(IDC_SITE_FILTER, "toys.example.net");
+    Pick(IDC_SOURCE, Res(IDS_SOURCE_FIREFOX));
+    EXPECT_FALSE(Enabled(IDC_SITE_FILTER));
+    Pick(IDC_SOURCE, Res(IDS_SOURCE_IE));
+    EXPECT_EQ(Selected(IDC_SITE_FILTER), "toys.example.net");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ball"}));
+}
+
+TEST_F(ViewerWindow, CancelInTheRangeDialogChangesNothing) {
+    SeedIeCache();
+    Open();
+    Pick(IDC_DATE_FILTER, Res(IDS_DATE_RANGE));
+    const base::Time64 start = dialog_->StartDate(), end = dialog_->EndDate();
+    const std::vector<std::string> rows = Rows();
+    dialog_->realDateDialogs = true;
+    std::thread user = guidriver::User([&] {
+        HWND range = guidriver::WaitForDialog(
+            [](HWND w) { return guidriver::Text(w) == Res(IDS_DATE_RANGE); });
+        if (!range) return false;
+        // A range that would show every movie of the last years, then cancelled.
+        SYSTEMTIME day{};
+        day.wYear = 2001;
+        day.wMonth = 1;
+        day.wDay = 1;
+        SendMessageA(GetDlgItem(range, IDC_RANGE_START), MCM_SETCURSEL, 0,
+                     reinterpret_cast<LPARAM>(&day));
+        guidriver::Press(range, IDCANCEL);
+        return true;
+    });
+    Click(IDC_CHOOSE_DATE);
+    user.join();
+    EXPECT_EQ(dialog_->asked, 1);
+    EXPECT_EQ(dialog_->StartDate(), start);
+    EXPECT_EQ(dialog_->EndDate(), end);
+    EXPECT_EQ(Rows(), rows);
+    base::Time64 stored = 0;
+    for (const char* name : {"startDate", "endDate"})
+        EXPECT_NE(viewer::ReadDateSetting(HKEY_CURRENT_USER, viewer::kSettingsKey, name, stored),
+                  ERROR_SUCCESS)
+            << name;
+}
+
+TEST_F(ViewerWindow, DialogTextComesFromAFaceWithBitmapsForItsSize) {
+    // At 9 points an outline face's hinting can drop strokes of complex characters (刷新,
+    // 删除, 查看); "宋体" must resolve to a face with hand-made bitmaps for small sizes, as
+    // SimSun has (the test prefix replaces it with AR PL UMing).
+    Open();
+    const HWND button = Item(IDC_REFRESH);
+    HDC dc = GetDC(button);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    constexpr DWORD kBitmapLocations = 'E' | 'B' << 8 | 'L' << 16 | 'C' << 24;  // "EBLC"
+    EXPECT_NE(GetFontData(dc, kBitmapLocations, 0, nullptr, 0), GDI_ERROR);
+    SelectObject(dc, old);
+    ReleaseDC(button, dc);
+}
+
+TEST_F(ViewerWindow, TheWindowAloneOwnsTheListsImages) {
+    Open();
+    const HIMAGELIST images = ListView_GetImageList(Item(IDC_MOVIE_LIST), LVSIL_SMALL);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    // A reference of the test's own shows how many others there are.
+    using QueryImageList = HRESULT(WINAPI*)(HIMAGELIST, REFIID, void**);
+    const auto query = reinterpret_cast<QueryImageList>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("comctl32.dll"), "HIMAGELIST_QueryInterface")));
+    ASSERT_NE(query, nullptr);
+    IUnknown* reference = nullptr;
+    ASSERT_EQ(query(images, IID_IUnknown, reinterpret_cast<void**>(&reference)), S_OK);
+    // The list goes with the window and must leave the image list alone...
+    DestroyWindow(dialog_->Window());
+    const ULONG afterWindow = reference->AddRef();
+    reference->Release();
+    ASSERT_EQ(afterWindow, 3u) << "the list released the window's image list";
+    // ...and the window object lets go of it exactly once.
+    dialog_.reset();
+    EXPECT_EQ(reference->Release(), 0u);
+}
+
+TEST_F(ViewerWindow, WithoutAnyFlashControlTheUserIsToldWhy) {
+    win::RegisterBuiltInControl(win::kShockwaveFlashClsid, [](REFIID, void** out) -> HRESULT {
+        *out = nullptr;
+        return E_OUTOFMEMORY;
+    });
+    std::string text;
+    std::thread user = guidriver::User([&] {
+        HWND box = guidriver::WaitForDialog([](HWND w) {
+            return guidriver::Text(w) == "Moravel" && GetDlgItem(w, 0xFFFF) != nullptr;
+        });
+        if (!box) return false;
+        text = guidriver::Text(GetDlgItem(box, 0xFFFF));
+        guidriver::Press(box, IDOK);
+        return true;
+    });
+    viewer::CViewerApp app(GetModuleHandleA(nullptr));
+    const int code = app.RunMainWindow();
+    user.join();
+    flash::RegisterBuiltInFlashControl();
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(text, Res(IDS_NO_FLASH_CONTROL));
 }
 
 TEST_F(ViewerWindow, TheRealQuestionBoxDecidesTheDeletion) {

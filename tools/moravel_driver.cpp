@@ -52,6 +52,46 @@ std::string SelectedText(HWND combo) {
     return text;
 }
 
+// Every row's text of a list view in another process: LVM_GETITEMTEXTW with the item and its
+// buffer placed in that process (Wine marshals the UTF-16 text), turned into the code page
+// here. Empty when the memory cannot be had.
+std::vector<std::string> RowTexts(HWND list, DWORD pid) {
+    std::vector<std::string> texts;
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) return texts;
+    constexpr int kChars = 260;
+    auto* remote = static_cast<char*>(VirtualAllocEx(
+        process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    if (remote != nullptr) {
+        const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            LVITEMW item{};
+            item.iSubItem = 0;
+            item.cchTextMax = kChars;
+            item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+            wchar_t wide[kChars] = {};
+            if (!WriteProcessMemory(process, remote, &item, sizeof(item), nullptr)) break;
+            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+            if (!ReadProcessMemory(process, remote + sizeof(LVITEMW), wide, sizeof(wide), nullptr))
+                break;
+            wide[kChars - 1] = L'\0';
+            char text[2 * kChars] = {};
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+            texts.push_back(text);
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return texts;
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) joined += (joined.empty() ? "" : " ") + text;
+    return joined;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +140,12 @@ int main(int argc, char** argv) {
     Check(rows == 12,
           "12 movies listed (9 from the index, 3 from the cache folder): " + std::to_string(rows));
     Check(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 1, "one row selected");
+    // The seeded names in the order of the system's sorted list (equal names side by side).
+    const std::vector<std::string> expected = {"banner", "clock",       "fireworks",  "intro",
+                                               "map",    "opening",     "opening",    "promo_loop",
+                                               "racer",  "site_loader", "skyscraper", "tetra"};
+    const std::vector<std::string> texts = RowTexts(list, pi.dwProcessId);
+    Check(texts == expected, "rows read from outside, sorted: " + Joined(texts));
     // 所有站点, Internet Explorer 缓存 and 任意时刻 in code page 936.
     Check(SelectedText(GetDlgItem(found.main, 1017)) == "Internet Explorer \xBB\xBA\xB4\xE6",
           "source: Internet Explorer");

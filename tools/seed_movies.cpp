@@ -64,6 +64,55 @@ MovieBuilder OneFrame() {
     return m;
 }
 
+// Sprites in sprites' places, every placement field, filters of every kind, clip events,
+// removals, init actions and targets: the movie model's inputs.
+MovieBuilder SpritesAndPlacements() {
+    MovieBuilder inner;
+    inner.PlaceObject(1, 1, 0, 0).DoAction(Actions().TraceText("inner").Stop()).ShowFrame();
+    inner.FrameLabel("two").RemoveObject2(1).ShowFrame();
+    MovieBuilder outer;
+    Place child;
+    child.characterId = 2;
+    child.name = "child";
+    child.ratio = 3;
+    outer.PlaceObject2(child).ShowFrame();
+    outer.DoAction(Actions().SetTarget("child").GotoLabel("two").SetTarget("")).ShowFrame();
+
+    MovieBuilder m;
+    m.Version(8).FrameRate(20);
+    m.Rectangle(1, 400, 300, {0x20, 0x80, 0xC0}).DefineSprite(2, inner).DefineSprite(3, outer);
+    Place every;
+    every.depth = 4;
+    every.characterId = 3;
+    every.matrix = Matrix{1.5, 0.25, -0.5, 0.75, 200, -100};
+    ColorTransform cx;
+    cx.hasMul = cx.hasAdd = true;
+    every.colorTransform = cx;
+    every.name = "outer";
+    every.clipDepth = 9;
+    every.filters = FilterListBytes(
+        {FilterSpec{.kind = 0}, FilterSpec{.kind = 1}, FilterSpec{.kind = 2}, FilterSpec{.kind = 3},
+         FilterSpec{.kind = 4, .stops = {{{1, 2, 3, 4}, 0}}},
+         FilterSpec{.kind = 5, .matrixX = 1, .matrixY = 1, .matrix = {1}},
+         FilterSpec{.kind = 6, .matrix = std::vector<float>(20, 1)}, FilterSpec{.kind = 7}});
+    every.blendMode = 3;
+    every.cacheAsBitmap = 1;
+    every.visible = 1;
+    every.background = Rgba{9, 8, 7, 6};
+    every.clipActions = ClipActionBytes(8, {{0x00020001, 32, Actions().Stop()}});
+    m.PlaceObject3(every).PlaceObject1(1, 2, Matrix{2, 0, 0, 2, 20, 20});
+    m.DoInitAction(2, Actions().TraceText("init")).ShowFrame();
+    Place move;
+    move.depth = 4;
+    move.move = true;
+    move.matrix = Matrix{};
+    m.PlaceObject2(move)
+        .DoAction(Actions().PushString("/outer/child").SetTarget2().Play())
+        .ShowFrame();
+    m.RemoveObject(1, 2).RemoveObject2(4).DoAction(Actions().GotoFrame(0)).ShowFrame();
+    return m;
+}
+
 }  // namespace
 
 std::vector<SeedMovie> SeedMovies() {
@@ -76,6 +125,7 @@ std::vector<SeedMovie> SeedMovies() {
         {"every_push_type", EveryPushType()},
         {"navigation", Navigation()},
         {"one_frame", OneFrame()},
+        {"sprites_and_placements", SpritesAndPlacements()},
     };
     const struct {
         const char* suffix;

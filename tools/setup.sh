@@ -5,14 +5,20 @@
 MORAVEL_PACKAGES=(
   cmake ninja-build g++ googletest tzdata locales
   mingw-w64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei
-  zlib1g-dev libz-mingw-w64-dev lzma-dev
+  wine wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-arphic-uming
+  zlib1g-dev libz-mingw-w64-dev lzma-dev libstb-dev
   pkg-config libmpg123-dev lame
 )
 
+# The rasteriser's benchmark measures against cairo; only the benchmark build needs it:
+#   source tools/setup.sh && ensure_packages "${MORAVEL_BENCH_PACKAGES[@]}"
+MORAVEL_BENCH_PACKAGES=(libcairo2-dev pkg-config)
+
+# Installs the named packages, or MORAVEL_PACKAGES without arguments.
 ensure_packages() {
-  local missing=() pkg
-  for pkg in "${MORAVEL_PACKAGES[@]}"; do
+  local missing=() pkg wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${MORAVEL_PACKAGES[@]}")
+  for pkg in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
       missing+=("$pkg")
     fi

@@ -332,6 +332,278 @@ std::vector<std::uint8_t> MovieBuilder::Build(Compression compression) const {
     return out;
 }
 
+Actions& Actions::SetTarget(std::string_view path) {
+    std::vector<std::uint8_t> p(path.begin(), path.end());
+    p.push_back(0);
+    return Raw(0x8B, p);
+}
+
+namespace {
+
+void PutMatrix(std::vector<std::uint8_t>& out, const Matrix& m) {
+    auto fixed = [](double v) { return static_cast<std::int32_t>(std::lround(v * 65536)); };
+    BitWriter bits(out);
+    const bool scale = m.a != 1 || m.d != 1;
+    bits.Bits(1, scale ? 1 : 0);
+    if (scale) {
+        const unsigned n = std::max(SignedBits(fixed(m.a)), SignedBits(fixed(m.d)));
+        bits.Bits(5, n);
+        bits.Signed(n, fixed(m.a));
+        bits.Signed(n, fixed(m.d));
+    }
+    const bool rotate = m.b != 0 || m.c != 0;
+    bits.Bits(1, rotate ? 1 : 0);
+    if (rotate) {
+        const unsigned n = std::max(SignedBits(fixed(m.b)), SignedBits(fixed(m.c)));
+        bits.Bits(5, n);
+        bits.Signed(n, fixed(m.b));
+        bits.Signed(n, fixed(m.c));
+    }
+    const unsigned n = std::max(SignedBits(m.tx), SignedBits(m.ty));
+    bits.Bits(5, n);
+    bits.Signed(n, m.tx);
+    bits.Signed(n, m.ty);
+}
+
+void PutColorTransform(std::vector<std::uint8_t>& out, const ColorTransform& cx, bool alpha) {
+    const int channels = alpha ? 4 : 3;
+    unsigned n = 1;
+    for (int i = 0; i < channels; ++i) {
+        if (cx.hasMul) n = std::max(n, SignedBits(cx.mul[i]));
+        if (cx.hasAdd) n = std::max(n, SignedBits(cx.add[i]));
+    }
+    BitWriter bits(out);
+    bits.Bits(1, cx.hasAdd ? 1 : 0);
+    bits.Bits(1, cx.hasMul ? 1 : 0);
+    bits.Bits(4, n);
+    for (int i = 0; cx.hasMul && i < channels; ++i) bits.Signed(n, cx.mul[i]);
+    for (int i = 0; cx.hasAdd && i < channels; ++i) bits.Signed(n, cx.add[i]);
+}
+
+void PutString(std::vector<std::uint8_t>& out, std::string_view text) {
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+}
+
+void PutRgba(std::vector<std::uint8_t>& out, const Rgba& c) {
+    out.insert(out.end(), {c.r, c.g, c.b, c.a});
+}
+
+void PutFixed(std::vector<std::uint8_t>& out, double v) {
+    PutU32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * 65536))));
+}
+
+void PutFixed8(std::vector<std::uint8_t>& out, double v) {
+    PutU16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 256))));
+}
+
+void PutFloat(std::vector<std::uint8_t>& out, float v) {
+    PutU32(out, std::bit_cast<std::uint32_t>(v));
+}
+
+// The flags byte that ends the shadow, glow and bevel filters.
+std::uint8_t ShadowFlags(const FilterSpec& f, bool bevelStyle) {
+    std::uint8_t flags = static_cast<std::uint8_t>((f.inner ? 0x80 : 0) | (f.knockout ? 0x40 : 0) |
+                                                   (f.compositeSource ? 0x20 : 0));
+    if (bevelStyle)
+        return static_cast<std::uint8_t>(flags | (f.onTop ? 0x10 : 0) | (f.passes & 0x0F));
+    return static_cast<std::uint8_t>(flags | (f.passes & 0x1F));
+}
+
+void PutPlace(std::vector<std::uint8_t>& p, const Place& place, bool third) {
+    std::uint8_t flags = 0;
+    if (place.move) flags |= 0x01;
+    if (place.characterId) flags |= 0x02;
+    if (place.matrix) flags |= 0x04;
+    if (place.colorTransform) flags |= 0x08;
+    if (place.ratio) flags |= 0x10;
+    if (place.name) flags |= 0x20;
+    if (place.clipDepth) flags |= 0x40;
+    if (place.clipActions) flags |= 0x80;
+    p.push_back(flags);
+    if (third) {
+        std::uint8_t flags3 = 0;
+        if (place.filters) flags3 |= 0x01;
+        if (place.blendMode) flags3 |= 0x02;
+        if (place.cacheAsBitmap) flags3 |= 0x04;
+        if (place.className) flags3 |= 0x08;
+        if (place.hasImage) flags3 |= 0x10;
+        if (place.visible) flags3 |= 0x20;
+        if (place.background) flags3 |= 0x40;
+        p.push_back(flags3);
+    }
+    PutU16(p, place.depth);
+    if (third && place.className) PutString(p, *place.className);
+    if (place.characterId) PutU16(p, *place.characterId);
+    if (place.matrix) PutMatrix(p, *place.matrix);
+    if (place.colorTransform) PutColorTransform(p, *place.colorTransform, true);
+    if (place.ratio) PutU16(p, *place.ratio);
+    if (place.name) PutString(p, *place.name);
+    if (place.clipDepth) PutU16(p, *place.clipDepth);
+    if (third) {
+        if (place.filters) p.insert(p.end(), place.filters->begin(), place.filters->end());
+        if (place.blendMode) p.push_back(*place.blendMode);
+        if (place.cacheAsBitmap) p.push_back(*place.cacheAsBitmap);
+        if (place.visible) p.push_back(*place.visible);
+        if (place.background) PutRgba(p, *place.background);
+    }
+    if (place.clipActions) p.insert(p.end(), place.clipActions->begin(), place.clipActions->end());
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> FilterListBytes(const std::vector<FilterSpec>& filters) {
+    std::vector<std::uint8_t> out;
+    out.push_back(static_cast<std::uint8_t>(filters.size()));
+    for (const FilterSpec& f : filters) {
+        out.push_back(f.kind);
+        switch (f.kind) {
+            case 0:  // drop shadow
+                PutRgba(out, f.color);
+                PutFixed(out, f.blurX);
+                PutFixed(out, f.blurY);
+                PutFixed(out, f.angle);
+                PutFixed(out, f.distance);
+                PutFixed8(out, f.strength);
+                out.push_back(ShadowFlags(f, false));
+                break;
+            case 1:  // blur
+                PutFixed(out, f.blurX);
+                PutFixed(out, f.blurY);
+                out.push_back(static_cast<std::uint8_t>(f.passes << 3));
+                break;
+            case 2:  // glow
+                PutRgba(out, f.color);
+                PutFixed(out, f.blurX);
+                PutFixed(out, f.blurY);
+                PutFixed8(out, f.strength);
+                out.push_back(ShadowFlags(f, false));
+                break;
+            case 3:  // bevel
+                PutRgba(out, f.color);
+                PutRgba(out, f.highlight);
+                PutFixed(out, f.blurX);
+                PutFixed(out, f.blurY);
+                PutFixed(out, f.angle);
+                PutFixed(out, f.distance);
+                PutFixed8(out, f.strength);
+                out.push_back(ShadowFlags(f, true));
+                break;
+            case 4:  // gradient glow
+            case 7:  // gradient bevel
+                out.push_back(static_cast<std::uint8_t>(f.stops.size()));
+                for (const auto& stop : f.stops) PutRgba(out, stop.first);
+                for (const auto& stop : f.stops) out.push_back(stop.second);
+                PutFixed(out, f.blurX);
+                PutFixed(out, f.blurY);
+                PutFixed(out, f.angle);
+                PutFixed(out, f.distance);
+                PutFixed8(out, f.strength);
+                out.push_back(ShadowFlags(f, true));
+                break;
+            case 5:  // convolution
+                out.push_back(f.matrixX);
+                out.push_back(f.matrixY);
+                PutFloat(out, f.divisor);
+                PutFloat(out, f.bias);
+                for (float v : f.matrix) PutFloat(out, v);
+                PutRgba(out, f.defaultColor);
+                out.push_back(
+                    static_cast<std::uint8_t>((f.clamp ? 2 : 0) | (f.preserveAlpha ? 1 : 0)));
+                break;
+            case 6:  // colour matrix
+                for (float v : f.matrix) PutFloat(out, v);
+                break;
+            default:  // unknown kinds are written as the id alone
+                break;
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> ClipActionBytes(std::uint8_t version,
+                                          const std::vector<ClipHandler>& handlers) {
+    const bool wide = version >= 6;
+    auto putEvents = [wide](std::vector<std::uint8_t>& out, std::uint32_t events) {
+        if (wide) {
+            PutU32(out, events);
+        } else {
+            PutU16(out, events & 0xFFFF);
+        }
+    };
+    std::vector<std::uint8_t> out;
+    PutU16(out, 0);
+    std::uint32_t all = 0;
+    for (const ClipHandler& h : handlers) all |= h.events;
+    putEvents(out, all);
+    for (const ClipHandler& h : handlers) {
+        putEvents(out, h.events);
+        const bool key = wide && (h.events & 0x00020000u) != 0;
+        std::vector<std::uint8_t> actions = h.actions.Bytes();
+        actions.push_back(0);
+        PutU32(out, static_cast<std::uint32_t>(actions.size() + (key ? 1 : 0)));
+        if (key) out.push_back(h.keyCode);
+        out.insert(out.end(), actions.begin(), actions.end());
+    }
+    putEvents(out, 0);
+    return out;
+}
+
+MovieBuilder& MovieBuilder::DefineSprite(std::uint16_t id, const MovieBuilder& timeline,
+                                         bool endTag) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, id);
+    PutU16(p, timeline.declared_ ? timeline.declaredFrames_
+                                 : static_cast<std::uint32_t>(timeline.showFrames_));
+    p.insert(p.end(), timeline.tags_.begin(), timeline.tags_.end());
+    if (endTag) PutU16(p, 0);
+    return Tag(39, p);
+}
+
+MovieBuilder& MovieBuilder::PlaceObject1(std::uint16_t id, std::uint16_t depth,
+                                         const Matrix& matrix,
+                                         const std::optional<ColorTransform>& colorTransform) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, id);
+    PutU16(p, depth);
+    PutMatrix(p, matrix);
+    if (colorTransform) PutColorTransform(p, *colorTransform, false);
+    return Tag(4, p);
+}
+
+MovieBuilder& MovieBuilder::PlaceObject2(const Place& place) {
+    std::vector<std::uint8_t> p;
+    PutPlace(p, place, false);
+    return Tag(26, p);
+}
+
+MovieBuilder& MovieBuilder::PlaceObject3(const Place& place) {
+    std::vector<std::uint8_t> p;
+    PutPlace(p, place, true);
+    return Tag(70, p);
+}
+
+MovieBuilder& MovieBuilder::RemoveObject(std::uint16_t id, std::uint16_t depth) {
+    const std::uint8_t p[4] = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
+                               static_cast<std::uint8_t>(depth),
+                               static_cast<std::uint8_t>(depth >> 8)};
+    return Tag(5, p);
+}
+
+MovieBuilder& MovieBuilder::RemoveObject2(std::uint16_t depth) {
+    const std::uint8_t p[2] = {static_cast<std::uint8_t>(depth),
+                               static_cast<std::uint8_t>(depth >> 8)};
+    return Tag(28, p);
+}
+
+MovieBuilder& MovieBuilder::DoInitAction(std::uint16_t spriteId, const Actions& actions) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, spriteId);
+    p.insert(p.end(), actions.Bytes().begin(), actions.Bytes().end());
+    p.push_back(0);
+    return Tag(59, p);
+}
+
 bool WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!f) return false;

@@ -1,15 +1,18 @@
 // A small SWF writer for test movies, fuzz seeds, benchmarks and the demo: header, stage,
 // frame rate and count, background colour, frame labels, DoAction with the timeline actions
-// and Push/Pop/ConstantPool/Trace, ShowFrame, and a rectangle shape placed on the stage.
+// and Push/Pop/ConstantPool/Trace/SetTarget, ShowFrame, a rectangle shape placed on the
+// stage, sprites, PlaceObject 1-3 with every field, RemoveObject 1-2 and DoInitAction.
 // It writes what it is told, including things a well-formed movie would not hold (a
 // declared frame count that disagrees with the ShowFrame tags, raw tags, raw actions), since
 // tests need exactly those.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace swfwriter {
@@ -51,6 +54,10 @@ public:
 
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
+    Actions& SetTarget(std::string_view path);
+    // Pops the path.
+    Actions& SetTarget2() { return Code(0x20); }
+
 private:
     Actions& PushRecord(std::uint8_t type, std::span<const std::uint8_t> value);
     std::vector<std::uint8_t> bytes_;
@@ -60,6 +67,93 @@ struct Rgb {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
     std::uint8_t b = 0;
+};
+
+struct Rgba {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    std::uint8_t a = 0;
+};
+
+// A MATRIX record: scale a, d and rotate-skew b, c (written as 16.16), translation in twips.
+struct Matrix {
+    double a = 1;
+    double b = 0;
+    double c = 0;
+    double d = 1;
+    std::int32_t tx = 0;
+    std::int32_t ty = 0;
+};
+
+// A CXFORM or CXFORMWITHALPHA record (8.8 multipliers, additions); the alpha terms are
+// written only with alpha.
+struct ColorTransform {
+    bool hasMul = false;
+    bool hasAdd = false;
+    std::int16_t mul[4] = {256, 256, 256, 256};
+    std::int16_t add[4] = {0, 0, 0, 0};
+};
+
+// One surface filter with the fields of every kind; each kind writes the ones it has.
+struct FilterSpec {
+    std::uint8_t kind = 1;  // 0 drop shadow ... 7 gradient bevel
+    Rgba color{};
+    Rgba highlight{};
+    double blurX = 0;
+    double blurY = 0;
+    double angle = 0;
+    double distance = 0;
+    double strength = 0;
+    std::uint8_t passes = 1;
+    bool inner = false;
+    bool knockout = false;
+    bool compositeSource = true;
+    bool onTop = false;
+    std::vector<std::pair<Rgba, std::uint8_t>> stops{};  // gradient kinds
+    std::uint8_t matrixX = 0;                            // convolution
+    std::uint8_t matrixY = 0;
+    float divisor = 1;
+    float bias = 0;
+    std::vector<float> matrix{};  // convolution, or the colour matrix's 20 values
+    Rgba defaultColor{};
+    bool clamp = false;
+    bool preserveAlpha = false;
+};
+
+// A FILTERLIST: the count, then each filter.
+std::vector<std::uint8_t> FilterListBytes(const std::vector<FilterSpec>& filters);
+
+// One onClipEvent handler of a CLIPACTIONS record.
+struct ClipHandler {
+    std::uint32_t events = 0;
+    std::uint8_t keyCode = 0;  // written when the key-press event (0x00020000) is set
+    Actions actions;
+};
+
+// A CLIPACTIONS record, its event flags 16 bits wide before version 6 and 32 from it.
+std::vector<std::uint8_t> ClipActionBytes(std::uint8_t version,
+                                          const std::vector<ClipHandler>& handlers);
+
+// The fields of a PlaceObject2 or PlaceObject3; absent ones are not written. The fields from
+// className on are PlaceObject3's own.
+struct Place {
+    std::uint16_t depth = 1;
+    bool move = false;
+    std::optional<std::uint16_t> characterId;
+    std::optional<Matrix> matrix;
+    std::optional<ColorTransform> colorTransform;
+    std::optional<std::uint16_t> ratio;
+    std::optional<std::string> name;
+    std::optional<std::uint16_t> clipDepth;
+    std::optional<std::vector<std::uint8_t>> clipActions;  // from ClipActionBytes
+    std::optional<std::string> className;
+    bool hasImage = false;
+    std::optional<std::vector<std::uint8_t>> filters;  // from FilterListBytes
+    std::optional<std::uint8_t> blendMode;
+    std::optional<std::uint8_t> cacheAsBitmap;
+    std::optional<std::uint8_t> visible;
+    std::optional<Rgba> background;
 };
 
 class MovieBuilder {
@@ -94,6 +188,18 @@ public:
 
     // The whole file, End tag appended.
     std::vector<std::uint8_t> Build(Compression compression = Compression::None) const;
+
+    // DefineSprite `id` holding `timeline`'s tags, declaring its frame count as `timeline`
+    // declares it; without `endTag` the body ends with no End tag, as a sprite cut short.
+    MovieBuilder& DefineSprite(std::uint16_t id, const MovieBuilder& timeline, bool endTag = true);
+    // PlaceObject (the first version): colour transform without alpha, when given.
+    MovieBuilder& PlaceObject1(std::uint16_t id, std::uint16_t depth, const Matrix& matrix,
+                               const std::optional<ColorTransform>& colorTransform = {});
+    MovieBuilder& PlaceObject2(const Place& place);
+    MovieBuilder& PlaceObject3(const Place& place);
+    MovieBuilder& RemoveObject(std::uint16_t id, std::uint16_t depth);
+    MovieBuilder& RemoveObject2(std::uint16_t depth);
+    MovieBuilder& DoInitAction(std::uint16_t spriteId, const Actions& actions);
 
 private:
     std::uint8_t version_ = 10;

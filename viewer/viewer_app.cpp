@@ -6,6 +6,7 @@
 
 #include "flash/flash_control.h"
 #include "viewer/presentation/command_line.h"
+#include "viewer/resource.h"
 #include "viewer/settings_store.h"
 #include "viewer/viewer_dlg.h"
 #include "win/ansi_wide.h"
@@ -22,17 +23,41 @@ bool CViewerApp::InitialiseUi() {
     return win::RegisterAxHostClass();
 }
 
+namespace {
+
+// The main window cannot be made when its preview cannot be embedded: neither the Flash control
+// nor the built-in engine could be hosted (every other control of the window is a system
+// class). The user sees why in the program's language; the log line carries the details.
+void ReportNoMainWindow(HINSTANCE instance, const char* step) {
+    const DWORD error = GetLastError();
+    char line[160];
+    wsprintfA(line, "Moravel: %s failed (error %lu): the Flash control could not be embedded\n",
+              step, error);
+    OutputDebugStringA(line);
+    char text[256] = {};
+    LoadStringA(instance, IDS_NO_FLASH_CONTROL, text, sizeof(text));
+    MessageBoxA(nullptr, text, "Moravel", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
 int CViewerApp::Run(const std::vector<std::string>& args) {
-    if (!InitialiseUi()) return 1;
+    if (!InitialiseUi()) {
+        ReportNoMainWindow(instance_, "initialising OLE and the control host");
+        return 1;
+    }
     EnsureSettingsKey();
     commandLineSite_ = viewer::CommandLineSite(args);
-    int result = 0;
-    {
-        CViewerDlg dialog(instance_, commandLineSite_);
-        result = dialog.DoModal(nullptr) == -1 ? 1 : 0;
-    }
+    const int result = RunMainWindow();
     OleUninitialize();
     return result;
+}
+
+int CViewerApp::RunMainWindow() {
+    CViewerDlg dialog(instance_, commandLineSite_);
+    if (dialog.DoModal(nullptr) != -1) return 0;
+    ReportNoMainWindow(instance_, "creating the main window");
+    return 1;
 }
 
 std::vector<std::string> ProgramArguments() {

@@ -31,7 +31,11 @@ CViewerDlg::CViewerDlg(HINSTANCE instance, std::string commandLineSite)
 }
 
 CViewerDlg::~CViewerDlg() {
-    if (imageList_) ImageList_Destroy(imageList_);
+    // The window owns the image list: the list shares it (LVS_SHAREIMAGELISTS) and leaves it.
+    if (imageList_) {
+        if (window_) list_.SetSmallImages(nullptr);
+        ImageList_Destroy(imageList_);
+    }
 }
 
 std::string CViewerDlg::Text(UINT id) const {
@@ -170,24 +174,22 @@ void CViewerDlg::FillSiteCombo() {
 }
 
 void CViewerDlg::FillMovieList(int source) {
-    list_.DeleteAll();
     const int kind = static_cast<int>(dateCombo_.SelectedData(kAnyTime));
     const DateFilterDates dates{exactDate_, startDate_, endDate_};
     const base::Time64 now = base::Now();
     auto passesDate = [&](const MovieRecord& r) {
         return kind == kAnyTime || PassesDateFilter(r.time, kind, dates, now);
     };
+    std::vector<win::ColorListView::Row> rows;
 
     if (source == kCustomFolderSource) {
+        // Parent entry, subfolders, then files, as the folder source made them.
         list_.SetSorted(false);
-        int row = 0;
         for (const MovieRecord& r : catalogue_) {
             if (!r.isFolder && !passesDate(r)) continue;
-            const int at = list_.InsertRow(row, r.name, r.isFolder ? 0 : 1);
-            if (at < 0) continue;
-            list_.SetValue(at, r.id);
-            ++row;
+            rows.push_back({r.name, r.isFolder ? 0 : 1, r.id});
         }
+        list_.Assign(std::move(rows));
         return;
     }
 
@@ -200,9 +202,9 @@ void CViewerDlg::FillMovieList(int source) {
     for (const MovieRecord& r : catalogue_) {
         if (siteTest && !PassesSiteFilter(r, siteSelection, allSites, standalone)) continue;
         if (!passesDate(r)) continue;
-        const int at = list_.InsertRow(0, r.name, 1);
-        if (at >= 0) list_.SetValue(at, r.id);
+        rows.push_back({r.name, 1, r.id});
     }
+    list_.Assign(std::move(rows));
     if (list_.Count() > 0) list_.Select(0);
 }
 
@@ -352,6 +354,8 @@ void CViewerDlg::OnDelete() {
     }
     list_.DeleteSelected();
     FillMovieList(CurrentSource());
+    // An emptied list raises no selection change: the enabling rules must run here.
+    UpdateControls();
 }
 
 std::string CViewerDlg::AskViewFolder() {
@@ -450,14 +454,10 @@ bool CViewerDlg::OnCommand(int code, int id, HWND control) {
 
 bool CViewerDlg::OnNotify(int id, NMHDR* header, LRESULT& result) {
     if (id != IDC_MOVIE_LIST) return false;
+    if (list_.OnNotify(header, result)) return true;  // texts, icons, drawing, searches
     switch (header->code) {
-        case NM_CUSTOMDRAW:
-            result = list_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
-            return true;
-        case LVN_DELETEITEM:
-            win::ColorListView::OnDeleteItem(reinterpret_cast<NMLISTVIEW*>(header));
-            return true;
         case LVN_ITEMCHANGED:
+        case LVN_ODSTATECHANGED:  // a range of rows selected at once (shift-click)
             OnItemChanged();
             return true;
         case NM_DBLCLK:

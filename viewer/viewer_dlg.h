@@ -14,6 +14,7 @@
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/movie_catalogue.h"
 #include "viewer/discovery/run_scan.h"
+#include "win/color_list_view.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/shockwave_flash.h"

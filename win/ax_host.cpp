@@ -138,29 +138,10 @@ Site* SiteOf(HWND host) {
     return reinterpret_cast<Site*>(GetWindowLongPtrA(host, GWLP_USERDATA));
 }
 
-HRESULT MakeControl(const CLSID& clsid, ComPtr<IOleObject>& object, bool& builtIn) {
-    HRESULT hr = E_FAIL;
-    if (g_preferRegistered) {
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                              object.PutVoid());
-        builtIn = false;
-        if (SUCCEEDED(hr)) return hr;
-    }
-    const auto it = BuiltIns().find(clsid);
-    if (it == BuiltIns().end()) return FAILED(hr) ? hr : REGDB_E_CLASSNOTREG;
-    builtIn = true;
-    return it->second(IID_IOleObject, object.PutVoid());
-}
-
-// Makes the control and activates it in place inside the host; false leaves nothing behind.
-bool Embed(HWND host, const CLSID& clsid) {
+// Activates a made control in place inside the host; false leaves nothing behind (the control
+// is closed and let go, the host holds no site).
+bool Activate(HWND host, const ComPtr<IOleObject>& object, bool builtIn) {
     Site* site = new Site(host);
-    bool builtIn = false;
-    ComPtr<IOleObject> object;
-    if (FAILED(MakeControl(clsid, object, builtIn)) || !object) {
-        site->Release();
-        return false;
-    }
     if (auto init = object.As<IPersistStreamInit>()) init->InitNew();
     object->SetClientSite(site);
     RECT client{};
@@ -172,11 +153,30 @@ bool Embed(HWND host, const CLSID& clsid) {
         object->Close(OLECLOSE_NOSAVE);
         object->SetClientSite(nullptr);
         SetWindowLongPtrA(host, GWLP_USERDATA, 0);
+        site->object.Reset();
         site->Release();
         return false;
     }
     site->inPlace = object.As<IOleInPlaceObject>();
     return true;
+}
+
+// Embeds the registered control when there is one and it activates; otherwise the built-in
+// stand-in, so that a control that is installed but broken (it cannot be made, or refuses to
+// activate) costs the user nothing more than a missing one. False when neither works.
+bool Embed(HWND host, const CLSID& clsid) {
+    if (g_preferRegistered) {
+        ComPtr<IOleObject> object;
+        if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                       object.PutVoid())) &&
+            object && Activate(host, object, false))
+            return true;
+    }
+    const auto it = BuiltIns().find(clsid);
+    if (it == BuiltIns().end()) return false;
+    ComPtr<IOleObject> object;
+    return SUCCEEDED(it->second(IID_IOleObject, object.PutVoid())) && object &&
+           Activate(host, object, true);
 }
 
 void Unembed(HWND host) {

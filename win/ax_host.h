@@ -1,7 +1,7 @@
 // A small OLE container: a child window that holds one windowed ActiveX control, in place
 // active and sized to the window. The control is made from the registered class when there is
-// one, otherwise from a built-in implementation registered for that class id (the SWF engine
-// stands in for the Flash control this way).
+// one that activates in place, otherwise from a built-in implementation registered for that
+// class id (the SWF engine stands in for the Flash control this way).
 //
 // Dialog templates use the window class kAxHostClass with the class id as the control's text,
 // for example CONTROL "{D27CDB6E-AE6D-11CF-96B8-444553540000}", 1011, "VeltranoAxHost", ...

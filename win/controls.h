@@ -54,43 +54,4 @@ private:
     HWND window_ = nullptr;
 };
 
-// The list class of the programs: a report list view whose rows each carry a value and, per
-// column, a text and a background colour that its custom drawing applies. The parent hands
-// the list's NM_CUSTOMDRAW and LVN_DELETEITEM notifications to it.
-class ColorListView {
-public:
-    ColorListView() = default;
-    explicit ColorListView(HWND window) : window_(window) {}
-    HWND Window() const { return window_; }
-
-    int InsertColumn(int index, const std::string& title, int width, int format = LVCFMT_LEFT);
-    void SetSmallImages(HIMAGELIST images) const;
-    // Inserts a row at position (the control moves it when sorted); its index, or -1.
-    int InsertRow(int position, const std::string& text, int image);
-    void SetValue(int row, LPARAM value) const;
-    LPARAM Value(int row) const;
-    void SetColors(int row, int column, COLORREF text, COLORREF background) const;
-    void DeleteAll() const { ListView_DeleteAllItems(window_); }
-    void DeleteSelected() const;
-    int Count() const { return ListView_GetItemCount(window_); }
-    int SelectedCount() const { return static_cast<int>(ListView_GetSelectedCount(window_)); }
-    // The first selected row after row (-1 for the first of all); -1 when none.
-    int NextSelected(int after) const {
-        return ListView_GetNextItem(window_, after, LVNI_SELECTED);
-    }
-    void Select(int row) const;
-    std::string Text(int row) const;
-    // Sorted ascending by text, or in insertion order; the report style stays either way.
-    void SetSorted(bool sorted) const;
-    bool Sorted() const { return (GetWindowLongPtrA(window_, GWL_STYLE) & LVS_SORTASCENDING) != 0; }
-
-    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw) const;
-    // Frees what a row carries; call for LVN_DELETEITEM.
-    static void OnDeleteItem(NMLISTVIEW* item);
-
-private:
-    HWND window_ = nullptr;
-    int columns_ = 0;
-};
-
 }  // namespace win

@@ -7,6 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "viewer/discovery/file_helpers.h"
+#include "viewer/discovery/source_folders.h"
 #include "win/unique_handle.h"
 
 namespace viewer {
@@ -67,9 +68,8 @@ std::size_t FileFinder::Search(const FinderCriteria& criteria) {
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::string path = folder + data.cFileName;
         if (isFolder) lastFolderEntry_ = path;
-        bool taken = true;
-        if (criteria.options & kAttributeFilterOn)
-            taken = (data.dwFileAttributes & criteria.attributeMask) != 0;
+        const bool taken =
+            PassesAttributeFilter(criteria.options, criteria.attributeMask, data.dwFileAttributes);
         if (taken) results_.push_back(isFolder ? path + "\\" : path);
         if (callback_ == nullptr) continue;
         if (taken && isFolder) {
@@ -98,8 +98,8 @@ void Collector(FileFinder& finder, FinderEvent event, void* user) {
         list->push_back(std::move(path));
     } else if (event == kFolderEvent) {
         if (!mode.collectFolders) return;
-        const std::string_view trimmed = base::TrimChar(finder.LastFolderEntry(), '\\');
-        if (!trimmed.empty()) list->emplace_back(trimmed);
+        std::string trimmed = TrimFolderBackslashes(finder.LastFolderEntry());
+        if (!trimmed.empty()) list->push_back(std::move(trimmed));
     }
 }
 

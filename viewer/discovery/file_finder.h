@@ -15,6 +15,14 @@ inline constexpr std::uint32_t kFolderAttributes = 0x10;  // directory
 // read-only, hidden, system, archive, normal, temporary, compressed
 inline constexpr std::uint32_t kFileAttributes = 0x9A7;
 
+// Whether an entry with these attributes is taken: always while the attribute filter is off,
+// else only when they share a bit with the mask. A file marked only as not content indexed
+// (0x2000), encrypted (0x4000) or offline (0x1000) is so left out of a file search.
+constexpr bool PassesAttributeFilter(std::uint32_t options, std::uint32_t mask,
+                                     std::uint32_t attributes) {
+    return (options & kAttributeFilterOn) == 0 || (attributes & mask) != 0;
+}
+
 struct FinderCriteria {
     std::string folder;  // trailing "\" and "/" are removed and one "\" appended before use
     std::string mask = "*.*";
@@ -71,7 +79,7 @@ CollectorMode& ProcessCollectorMode();
 // The callback of all three sources; user is the std::vector<std::string> it fills. Files
 // (event 0) are collected unless folders are, and then only with the SWF signature when
 // that check is on; folders (event 2) are collected without their surrounding backslashes
-// while folders are.
+// (TrimFolderBackslashes: a network folder keeps its leading two) while folders are.
 void Collector(FileFinder& finder, FinderEvent event, void* user);
 
 }  // namespace viewer

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "base/ansi_text.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/file_finder.h"
 #include "viewer/discovery/file_helpers.h"
 #include "viewer/discovery/record_fields.h"
+#include "viewer/discovery/source_folders.h"
 #include "viewer/settings_store.h"
 
 namespace viewer {
@@ -51,10 +51,10 @@ void ScanTree(const std::string& root, MovieCatalogue& catalogue, std::int32_t& 
 }  // namespace
 
 void ScanFirefoxCache(MovieCatalogue& catalogue, std::int32_t& counter) {
-    std::string folder;
-    ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kFirefoxProfileFolderValue, folder);
-    if (folder.empty()) folder = SpecialFolderPath(CSIDL_APPDATA) + "\\Mozilla\\Firefox";
-    std::string root(base::TrimChar(folder, '\\'));
+    std::string setting;
+    ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kFirefoxProfileFolderValue, setting);
+    std::string root =
+        FirefoxRoot(setting, setting.empty() ? SpecialFolderPath(CSIDL_APPDATA) : std::string());
     if (root.empty()) return;
 
     ScanTree(root, catalogue, counter);

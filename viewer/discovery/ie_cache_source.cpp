@@ -5,12 +5,12 @@
 #include <new>
 #include <vector>
 
-#include "base/ansi_text.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/file_finder.h"
 #include "viewer/discovery/file_helpers.h"
 #include "viewer/discovery/ie_cache_entry.h"
 #include "viewer/discovery/record_fields.h"
+#include "viewer/discovery/source_folders.h"
 #include "viewer/settings_store.h"
 #include "win/unique_handle.h"
 
@@ -111,10 +111,10 @@ void ScanIeCacheIndex(MovieCatalogue& catalogue, std::int32_t& counter) {
 }
 
 void ScanIeCacheFolder(MovieCatalogue& catalogue, std::int32_t& counter) {
-    std::string folder;
-    ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kIeCacheFolderValue, folder);
-    if (folder.empty()) folder = SpecialFolderPath(CSIDL_INTERNET_CACHE);
-    const std::string root(base::TrimChar(folder, '\\'));
+    std::string setting;
+    ReadStringSetting(HKEY_CURRENT_USER, kSettingsKey, kIeCacheFolderValue, setting);
+    const std::string root = SearchRoot(
+        setting, setting.empty() ? SpecialFolderPath(CSIDL_INTERNET_CACHE) : std::string());
     if (root.empty()) return;
 
     FileFinder finder;

@@ -1,0 +1,299 @@
+// The rasteriser against cairo: every frame of the corpus' heaviest vector movies drawn at
+// 550 x 400 and 1920 x 1080 (the stage shown whole), by our renderer and by cairo filling and
+// stroking the same flattened paths with anti-aliasing, in the same run. Also counts the heap
+// allocations and the buffer growth of steady drawing, which should both be zero.
+#include <cairo.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench/median.h"
+#include "flash/render/flatten.h"
+#include "flash/render/renderer.h"
+#include "tests/render_scene.h"
+
+namespace {
+
+std::atomic<long> g_allocations{0};
+
+}  // namespace
+
+// Out of line, so that the compiler does not see free() meet a pointer from new.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using namespace flash;
+using namespace flash::render;
+
+// One cairo operation prepared ahead: a path (in device pixels) and how to paint it.
+struct CairoOp {
+    cairo_path_t* path = nullptr;
+    double r = 0, g = 0, b = 0, a = 1;
+    bool stroke = false;
+    cairo_fill_rule_t rule = CAIRO_FILL_RULE_EVEN_ODD;
+    double width = 1;
+    cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
+    cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
+    double miter = 3;
+};
+
+Rgba StyleColor(const FillStyle& f) {
+    if (f.kind == FillKind::Solid) return f.color;
+    if (f.gradient.count > 0) return f.gradient.stops[0].color;
+    return {128, 128, 128, 255};
+}
+
+void SetColor(CairoOp& op, Rgba c) {
+    op.r = c.r / 255.0;
+    op.g = c.g / 255.0;
+    op.b = c.b / 255.0;
+    op.a = c.a / 255.0;
+}
+
+using Segment = std::pair<Point, Point>;
+
+// The edges that bound one style, chained into closed contours with the style on the right.
+void AddContours(cairo_t* cr, std::vector<Segment>& segments) {
+    std::multimap<std::pair<double, double>, std::size_t> byStart;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        byStart.emplace(std::pair{segments[i].first.x, segments[i].first.y}, i);
+    }
+    std::vector<bool> used(segments.size());
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (used[i]) continue;
+        std::size_t at = i;
+        cairo_move_to(cr, segments[at].first.x, segments[at].first.y);
+        while (true) {
+            used[at] = true;
+            cairo_line_to(cr, segments[at].second.x, segments[at].second.y);
+            auto [lo, hi] = byStart.equal_range({segments[at].second.x, segments[at].second.y});
+            std::size_t next = segments.size();
+            for (auto it = lo; it != hi; ++it) {
+                if (!used[it->second]) {
+                    next = it->second;
+                    break;
+                }
+            }
+            if (next == segments.size()) break;
+            at = next;
+        }
+        cairo_close_path(cr);
+    }
+}
+
+void Flatten(const Edge& e, const Matrix& m, std::vector<Point>& out) {
+    const Point p0 = m.Apply({double(e.x0), double(e.y0)});
+    const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+    out.clear();
+    out.push_back(p0);
+    if (e.curved) {
+        FlattenQuad(p0, m.Apply({double(e.cx), double(e.cy)}), p1, Renderer::kCurveTolerance,
+                    [&](Point p) { out.push_back(p); });
+    } else {
+        out.push_back(p1);
+    }
+}
+
+std::vector<CairoOp> PrepareCairo(const rendertest::RootScene& scene, const StageView& view) {
+    std::vector<CairoOp> ops;
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* cr = cairo_create(scratch);
+    std::vector<Point> pts;
+    for (const rendertest::Placement& p : scene.Placements()) {
+        const Shape& shape = scene.Shapes().at(p.character);
+        const Matrix m = view.toDevice * p.matrix;
+        for (const StyleGroup& g : shape.groups) {
+            std::map<std::uint16_t, std::vector<Segment>> byStyle;
+            std::map<std::uint16_t, std::vector<std::vector<Point>>> lines;
+            Point last{1e300, 1e300};
+            for (std::uint32_t i = g.firstEdge; i < g.firstEdge + g.edgeCount; ++i) {
+                const Edge& e = shape.edges[i];
+                Flatten(e, m, pts);
+                for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+                    if (e.fill1 != 0 && e.fill1 != e.fill0)
+                        byStyle[e.fill1].push_back({pts[k], pts[k + 1]});
+                    if (e.fill0 != 0 && e.fill1 != e.fill0)
+                        byStyle[e.fill0].push_back({pts[k + 1], pts[k]});
+                }
+                if (e.line != 0) {
+                    auto& polylines = lines[e.line];
+                    if (e.newPath || polylines.empty() || !(pts.front() == last))
+                        polylines.emplace_back();
+                    if (polylines.back().empty()) polylines.back().push_back(pts.front());
+                    polylines.back().insert(polylines.back().end(), pts.begin() + 1, pts.end());
+                    last = pts.back();
+                }
+            }
+            for (auto& [style, segments] : byStyle) {
+                cairo_new_path(cr);
+                AddContours(cr, segments);
+                CairoOp op;
+                op.path = cairo_copy_path(cr);
+                SetColor(op, StyleColor(shape.fills[style - 1]));
+                op.rule = shape.nonZeroWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD;
+                ops.push_back(op);
+            }
+            for (auto& [style, polylines] : lines) {
+                const LineStyle& ls = shape.lines[style - 1];
+                cairo_new_path(cr);
+                for (const auto& line : polylines) {
+                    cairo_move_to(cr, line[0].x, line[0].y);
+                    for (std::size_t k = 1; k < line.size(); ++k)
+                        cairo_line_to(cr, line[k].x, line[k].y);
+                }
+                CairoOp op;
+                op.path = cairo_copy_path(cr);
+                op.stroke = true;
+                SetColor(op, StyleColor(ls.fill));
+                op.width = StrokeWidthPixels(ls, m, view.scale);
+                op.cap = ls.startCap == CapStyle::None     ? CAIRO_LINE_CAP_BUTT
+                         : ls.startCap == CapStyle::Square ? CAIRO_LINE_CAP_SQUARE
+                                                           : CAIRO_LINE_CAP_ROUND;
+                op.join = ls.join == JoinStyle::Bevel   ? CAIRO_LINE_JOIN_BEVEL
+                          : ls.join == JoinStyle::Miter ? CAIRO_LINE_JOIN_MITER
+                                                        : CAIRO_LINE_JOIN_ROUND;
+                op.miter = ls.miterLimit;
+                ops.push_back(op);
+            }
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(scratch);
+    return ops;
+}
+
+void DrawCairo(cairo_t* cr, const std::vector<CairoOp>& ops, Rgb bg) {
+    cairo_set_source_rgb(cr, bg.r / 255.0, bg.g / 255.0, bg.b / 255.0);
+    cairo_paint(cr);
+    for (const CairoOp& op : ops) {
+        cairo_new_path(cr);
+        cairo_append_path(cr, op.path);
+        cairo_set_source_rgba(cr, op.r, op.g, op.b, op.a);
+        if (op.stroke) {
+            cairo_set_line_width(cr, op.width);
+            cairo_set_line_cap(cr, op.cap);
+            cairo_set_line_join(cr, op.join);
+            cairo_set_miter_limit(cr, op.miter);
+            cairo_stroke(cr);
+        } else {
+            cairo_set_fill_rule(cr, op.rule);
+            cairo_fill(cr);
+        }
+    }
+}
+
+void DrawOurs(Renderer& r, Surface& surface, const rendertest::RootScene& scene,
+              const StageView& view, Rgb bg) {
+    r.BeginFrame(surface, view, bg);
+    for (const rendertest::Placement& p : scene.Placements()) {
+        r.DrawShape(scene.Shapes().at(p.character), view.toDevice * p.matrix, p.cx);
+    }
+    r.EndFrame();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string corpus = argc > 1 ? argv[1] : MORAVEL_CORPUS_DIR "/images";
+    const char* movies[] = {"visual/simple_shapes/heavy_tesselation",
+                            "visual/simple_shapes/strokes/scale", "visual/simple_shapes/overlaps",
+                            "from_shumway/acid/acid-clip-2"};
+    const std::pair<int, int> sizes[] = {{550, 400}, {1920, 1080}};
+    constexpr int kRounds = 15;
+    std::printf("%-42s %9s  %9s %9s %9s  %6s %6s\n", "movie", "size", "high ms", "best ms",
+                "cairo ms", "high", "best");
+    // A second argument keeps the movies whose name holds it (for profiling one).
+    const std::string only = argc > 2 ? argv[2] : "";
+    for (const char* name : movies) {
+        if (std::string(name).find(only) == std::string::npos) continue;
+        std::string why;
+        auto scene = rendertest::RootScene::Load(corpus + "/" + name + "/test.swf", why);
+        if (!scene) {
+            std::printf("%s: %s\n", name, why.c_str());
+            continue;
+        }
+        const Rgb bg = scene->MovieData().background.value_or(Rgb{255, 255, 255});
+        for (auto [w, h] : sizes) {
+            const StageView view =
+                MakeStageView(ScaleMode::ShowAll, w, h, scene->MovieData().header.stage);
+            PixelBuffer surface(w, h);
+            Renderer ours;
+            // Every frame of the movie each round (the corpus' heavy movies have one).
+            const int frames = 10;
+            ours.SetQuality(Quality::High);
+            DrawOurs(ours, surface, *scene, view, bg);
+            const long before = g_allocations.load();
+            const std::uint64_t growthsBefore = ours.Stats().growths;
+            for (int f = 0; f < frames; ++f) DrawOurs(ours, surface, *scene, view, bg);
+            const long steadyAllocations = g_allocations.load() - before;
+            const std::uint64_t steadyGrowths = ours.Stats().growths - growthsBefore;
+
+            const std::vector<CairoOp> ops = PrepareCairo(*scene, view);
+            cairo_surface_t* cs = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+            cairo_t* cr = cairo_create(cs);
+            cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
+            DrawCairo(cr, ops, bg);
+            // The three are timed in turn, round after round, so that a busy machine slows
+            // them alike; each figure is the median round.
+            std::vector<double> high, best, cairo;
+            for (int round = 0; round < kRounds; ++round) {
+                ours.SetQuality(Quality::High);
+                high.push_back(MedianMs(1,
+                                        [&] {
+                                            for (int f = 0; f < frames; ++f)
+                                                DrawOurs(ours, surface, *scene, view, bg);
+                                        }) /
+                               frames);
+                ours.SetQuality(Quality::Best);
+                best.push_back(MedianMs(1,
+                                        [&] {
+                                            for (int f = 0; f < frames; ++f)
+                                                DrawOurs(ours, surface, *scene, view, bg);
+                                        }) /
+                               frames);
+                cairo.push_back(MedianMs(1,
+                                         [&] {
+                                             for (int f = 0; f < frames; ++f)
+                                                 DrawCairo(cr, ops, bg);
+                                         }) /
+                                frames);
+            }
+            cairo_destroy(cr);
+            cairo_surface_destroy(cs);
+            for (const CairoOp& op : ops) cairo_path_destroy(op.path);
+            auto median = [](std::vector<double> v) {
+                std::sort(v.begin(), v.end());
+                return v[v.size() / 2];
+            };
+            const double highMs = median(high), bestMs = median(best), cairoMs = median(cairo);
+
+            char size[32];
+            std::snprintf(size, sizeof size, "%dx%d", w, h);
+            std::printf("%-42s %9s  %9.3f %9.3f %9.3f  %6.2f %6.2f\n", name, size, highMs, bestMs,
+                        cairoMs, highMs / cairoMs, bestMs / cairoMs);
+            std::printf(
+                "%-42s %9s  %d steady frames: %ld allocations, %llu buffer growths, %zu KB held\n",
+                "", "", frames, steadyAllocations, static_cast<unsigned long long>(steadyGrowths),
+                ours.BytesHeld() / 1024);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,224 @@
+#include "flash/render/paint.h"
+
+#include "flash/render/blend.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash::render {
+
+namespace {
+
+std::uint8_t TransformChannel(std::uint8_t value, std::int32_t mul, std::int32_t add) {
+    const std::int64_t v = std::int64_t{value} * mul / 256 + add;
+    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
+}
+
+// sRGB channel values in linear light, computed once.
+const std::array<double, 256>& LinearTable() {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double c = i / 255.0;
+            t[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return t;
+    }();
+    return table;
+}
+
+double FromLinear(double c) {
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+}
+
+std::uint8_t Round255(double v) {
+    return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
+
+Rgba Mix(Rgba a, Rgba b, double t, bool linearLight) {
+    auto mix = [&](std::uint8_t x, std::uint8_t y) {
+        if (!linearLight) return Round255(x + (y - x) * t);
+        const double lx = LinearTable()[x], ly = LinearTable()[y];
+        return Round255(FromLinear(lx + (ly - lx) * t) * 255);
+    };
+    Rgba out;
+    out.r = mix(a.r, b.r);
+    out.g = mix(a.g, b.g);
+    out.b = mix(a.b, b.b);
+    out.a = Round255(a.a + (b.a - a.a) * t);
+    return out;
+}
+
+}  // namespace
+
+Rgba ApplyColorTransform(Rgba c, const ColorTransform& cx) {
+    return {TransformChannel(c.r, cx.rMul, cx.rAdd), TransformChannel(c.g, cx.gMul, cx.gAdd),
+            TransformChannel(c.b, cx.bMul, cx.bAdd), TransformChannel(c.a, cx.aMul, cx.aAdd)};
+}
+
+Pixel Premultiply(Rgba c) {
+    auto mul = [a = c.a](std::uint32_t v) { return (v * a + 127) / 255; };
+    return PackPixel(c.a, mul(c.r), mul(c.g), mul(c.b));
+}
+
+void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp& ramp) {
+    const std::span<const GradientStop> stops = g.Stops();
+    if (stops.empty()) {
+        ramp.fill(0);
+        return;
+    }
+    std::array<Rgba, kMaxGradientStops> colors;
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        colors[i] = ApplyColorTransform(stops[i].color, cx);
+    const bool linearLight = g.interpolation == Interpolation::LinearRgb;
+    std::size_t next = 0;  // the first stop whose ratio is above the current index
+    for (int i = 0; i < 256; ++i) {
+        while (next < stops.size() && stops[next].ratio <= i) ++next;
+        Rgba c;
+        if (next == 0) {
+            c = colors[0];
+        } else if (next == stops.size()) {
+            c = colors[stops.size() - 1];
+        } else {
+            const GradientStop& a = stops[next - 1];
+            const GradientStop& b = stops[next];
+            const double t = b.ratio > a.ratio ? double(i - a.ratio) / (b.ratio - a.ratio) : 1.0;
+            c = Mix(colors[next - 1], colors[next], std::clamp(t, 0.0, 1.0), linearLight);
+        }
+        ramp[i] = Premultiply(c);
+    }
+    // Stops that do not move past the one before them (the same ratio, or a lower one) are
+    // not lost: each but the last of such a run shows on its own entry, one after another
+    // from the run's ratio, as Flash Player draws them.
+    int cursor = -1;
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
+        if (stops[i + 1].ratio > stops[i].ratio) {
+            cursor = -1;
+            continue;
+        }
+        const int at = std::max<int>(stops[i].ratio, cursor + 1);
+        if (at <= 255) ramp[at] = Premultiply(colors[i]);
+        cursor = at;
+    }
+}
+
+double GradientPosition(FillKind kind, double focal, double gx, double gy) {
+    constexpr double kHalf = 16384;
+    switch (kind) {
+        case FillKind::LinearGradient:
+            return (gx + kHalf) / (2 * kHalf);
+        case FillKind::RadialGradient:
+            return std::sqrt(gx * gx + gy * gy) / kHalf;
+        case FillKind::FocalGradient: {
+            // t is how far the point lies from the focal point towards the circle, along the
+            // ray from the focal point through it. Flash Player keeps the focal point 2 % of
+            // the radius inside the circle, so the ramp never folds at its edge.
+            constexpr double kFocalLimit = 0.98;
+            const double fx = std::clamp(focal, -kFocalLimit, kFocalLimit) * kHalf;
+            const double dx = gx - fx, dy = gy;
+            const double dd = dx * dx + dy * dy;
+            if (dd == 0) return 0;
+            const double fd = fx * dx;
+            const double disc = fd * fd - dd * (fx * fx - kHalf * kHalf);
+            const double denom = -fd + std::sqrt(std::max(disc, 0.0));
+            return denom > 0 ? dd / denom : 1.0;
+        }
+        default:
+            return 0;
+    }
+}
+
+double ApplySpread(SpreadMode spread, double t) {
+    if (!(t == t)) return 0;  // NaN from a degenerate placement
+    switch (spread) {
+        case SpreadMode::Pad:
+            return std::clamp(t, 0.0, 1.0);
+        case SpreadMode::Repeat:
+            return t - std::floor(t);
+        case SpreadMode::Reflect: {
+            const double period = t - 2 * std::floor(t / 2);  // 0..2
+            return period > 1 ? 2 - period : period;
+        }
+    }
+    return 0;
+}
+
+Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, double t) {
+    // Entry i holds the colour at the middle of the i-th 256th of the unit; between middles
+    // the colour is mixed from the two entries, so a gradient shows no steps when it spans
+    // more pixels than the ramp has entries.
+    const double pos = std::clamp(ApplySpread(spread, t) * 256 - 0.5, 0.0, 255.0);
+    const auto i = static_cast<int>(pos);
+    const auto k = static_cast<std::uint32_t>((pos - i) * 256 + 0.5);
+    if (k == 0 || i == 255) return ramp[i];
+    return MixPixels(ramp[i + 1], ramp[i], k);
+}
+
+bool Invert(const Matrix& m, Matrix& out) {
+    const double det = m.a * m.d - m.b * m.c;
+    if (!(std::abs(det) > 1e-12) || !std::isfinite(det)) return false;
+    out.a = m.d / det;
+    out.b = -m.b / det;
+    out.c = -m.c / det;
+    out.d = m.a / det;
+    out.tx = -(out.a * m.tx + out.c * m.ty);
+    out.ty = -(out.b * m.tx + out.d * m.ty);
+    return true;
+}
+
+void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
+               GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint) {
+    paint = Paint{};
+    switch (style.kind) {
+        case FillKind::Solid: {
+            const Rgba c = ApplyColorTransform(style.color, cx);
+            paint.kind = c.a == 0 ? Paint::Kind::None : Paint::Kind::Solid;
+            paint.color = Premultiply(c);
+            paint.opaque = c.a == 255;
+            return;
+        }
+        case FillKind::LinearGradient:
+        case FillKind::RadialGradient:
+        case FillKind::FocalGradient: {
+            BuildGradientRamp(style.gradient, cx, ramp);
+            if (!Invert(toDevice * style.matrix, paint.inverse)) {
+                // A gradient squeezed to nothing: its end colour everywhere.
+                paint.kind = Paint::Kind::Solid;
+                paint.color = ramp[255];
+                paint.opaque = PixelA(paint.color) == 255;
+                return;
+            }
+            paint.kind = Paint::Kind::Gradient;
+            paint.gradientKind = style.kind;
+            paint.spread = style.gradient.spread;
+            paint.focalPoint = style.gradient.focalPoint;
+            paint.ramp = rampIndex;
+            paint.opaque =
+                std::all_of(ramp.begin(), ramp.end(), [](Pixel p) { return PixelA(p) == 255; });
+            return;
+        }
+        case FillKind::Bitmap:
+            return;
+    }
+}
+
+void ShadeGradient(const Paint& paint, const GradientRamp& ramp, int x, int y, int count,
+                   Pixel* out) {
+    const Matrix& m = paint.inverse;
+    double gx = m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx;
+    double gy = m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty;
+    if (paint.gradientKind == FillKind::LinearGradient) {
+        for (int i = 0; i < count; ++i, gx += m.a) {
+            out[i] = RampColor(ramp, paint.spread, (gx + 16384) / 32768);
+        }
+        return;
+    }
+    // Radial gradients take the nearest ramp entry, unmixed: Flash Player's pictures of them
+    // keep the ramp's steps.
+    for (int i = 0; i < count; ++i, gx += m.a, gy += m.b) {
+        const double t = GradientPosition(paint.gradientKind, paint.focalPoint, gx, gy);
+        out[i] = ramp[static_cast<int>(ApplySpread(paint.spread, t) * 255.999)];
+    }
+}
+
+}  // namespace flash::render

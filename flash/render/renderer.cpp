@@ -1,0 +1,616 @@
+#include "flash/render/renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "base/ansi_text.h"
+#include "flash/render/blend.h"
+
+namespace flash::render {
+
+namespace {
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
+    PixelRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    return r;
+}
+
+bool IsEmpty(const PixelRect& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+// The device pixels a twips rectangle (grown by `margin` device pixels) can touch.
+PixelRect DeviceBounds(const Rect& r, const Matrix& m, double margin) {
+    const Point corners[4] = {
+        m.Apply({double(r.xMin), double(r.yMin)}), m.Apply({double(r.xMax), double(r.yMin)}),
+        m.Apply({double(r.xMin), double(r.yMax)}), m.Apply({double(r.xMax), double(r.yMax)})};
+    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const Point& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    static constexpr double kLimit = 1 << 30;
+    auto clampInt = [](double v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    if (!std::isfinite(x0 + x1 + y0 + y1)) return {};
+    return {clampInt(std::floor(x0 - margin)), clampInt(std::floor(y0 - margin)),
+            clampInt(std::ceil(x1 + margin)) + 1, clampInt(std::ceil(y1 + margin)) + 1};
+}
+
+// Coverage in samples as a 0..256 factor.
+inline std::uint32_t CoverageFactor(std::uint32_t coverage, int shift) {
+    return coverage << shift;
+}
+
+inline std::uint32_t WithMask(std::uint32_t k, std::uint8_t m) {
+    return (k * m + 127) / 255;
+}
+
+int Log2(int v) {
+    return v >= 16 ? 4 : v >= 4 ? 2 : 0;
+}
+
+}  // namespace
+
+std::optional<Quality> ParseQuality(std::string_view text) {
+    if (base::EqualsNoCase(text, "low")) return Quality::Low;
+    if (base::EqualsNoCase(text, "medium")) return Quality::Medium;
+    if (base::EqualsNoCase(text, "high")) return Quality::High;
+    if (base::EqualsNoCase(text, "best")) return Quality::Best;
+    return std::nullopt;
+}
+
+int SamplesPerSide(Quality quality) {
+    switch (quality) {
+        case Quality::Low:
+            return 1;
+        case Quality::Medium:
+        case Quality::High:
+            return 2;
+        case Quality::Best:
+            return 4;
+    }
+    return 4;
+}
+
+StageView MakeStageView(ScaleMode mode, int width, int height, const Rect& stage) {
+    StageView view;
+    view.device = {0, 0, std::max(width, 0), std::max(height, 0)};
+    const double sw = stage.WidthTwips() / 20.0, sh = stage.HeightTwips() / 20.0;
+    if (!(sw > 0 && sh > 0) || width <= 0 || height <= 0) {
+        view.stage = view.device;
+        view.toDevice = Matrix::Scale(0.05, 0.05) * Matrix::Translate(-stage.xMin, -stage.yMin);
+        return view;
+    }
+    double sx = 1, sy = 1;
+    switch (mode) {
+        case ScaleMode::ShowAll:
+            sx = sy = std::min(width / sw, height / sh);
+            break;
+        case ScaleMode::NoBorder:
+            sx = sy = std::max(width / sw, height / sh);
+            break;
+        case ScaleMode::ExactFit:
+            sx = width / sw;
+            sy = height / sh;
+            break;
+        case ScaleMode::NoScale:
+            break;
+    }
+    const int w = static_cast<int>(std::lround(sw * sx));
+    const int h = static_cast<int>(std::lround(sh * sy));
+    view.stage = {(width - w) / 2, (height - h) / 2, (width - w) / 2 + w, (height - h) / 2 + h};
+    view.toDevice = Matrix::Translate(view.stage.left, view.stage.top) *
+                    Matrix::Scale(sx / 20, sy / 20) * Matrix::Translate(-stage.xMin, -stage.yMin);
+    view.scale = (sx + sy) / 2;
+    return view;
+}
+
+// Composites coverage runs of the frame's paints onto a level, through its mask.
+class Renderer::ColorSink final : public CoverageSink {
+public:
+    ColorSink(Renderer& r, int level, int mask, const std::vector<Paint>& paints)
+        : r_(r),
+          level_(level),
+          mask_(mask),
+          paints_(paints),
+          shift_(8 - Log2(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_))),
+          left_(r.levels_[level].rect.left) {}
+
+    void Row(int y, std::span<const CoverageRun> runs,
+             std::span<const StyleCoverage> cover) override {
+        Pixel* row = r_.LevelRow(level_, y) - left_;
+        const std::uint8_t* mask = mask_ >= 0 ? r_.MaskRow(mask_, y) - left_ : nullptr;
+        for (const CoverageRun& run : runs) {
+            if (run.count == 1) {
+                Single(row, mask, y, run, cover[run.first]);
+            } else {
+                Mixed(row, mask, y, run, cover.subspan(run.first, run.count));
+            }
+        }
+    }
+
+private:
+    void Single(Pixel* row, const std::uint8_t* mask, int y, const CoverageRun& run,
+                const StyleCoverage& c) {
+        const Paint& p = paints_[c.style];
+        const std::uint32_t k = CoverageFactor(c.coverage, shift_);
+        if (p.kind == Paint::Kind::Solid) {
+            if (mask == nullptr) {
+                if (k == 256 && p.opaque) {
+                    std::fill(row + run.x0, row + run.x1, p.color);
+                    return;
+                }
+                const Pixel src = ScalePixel(p.color, k);
+                for (int x = run.x0; x < run.x1; ++x) row[x] = Over(src, row[x]);
+                return;
+            }
+            for (int x = run.x0; x < run.x1; ++x) {
+                if (mask[x] != 0) row[x] = Over(ScalePixel(p.color, WithMask(k, mask[x])), row[x]);
+            }
+            return;
+        }
+        if (p.kind != Paint::Kind::Gradient) return;
+        const int n = run.x1 - run.x0;
+        if (r_.shade_.size() < static_cast<std::size_t>(n)) r_.shade_.resize(n);
+        ShadeGradient(p, r_.ramps_[p.ramp], run.x0, y, n, r_.shade_.data());
+        const Pixel* shade = r_.shade_.data() - run.x0;
+        for (int x = run.x0; x < run.x1; ++x) {
+            const std::uint32_t kx = mask == nullptr ? k : WithMask(k, mask[x]);
+            row[x] = kx == 256 ? Over(shade[x], row[x]) : Over(ScalePixel(shade[x], kx), row[x]);
+        }
+    }
+
+    // Pixels shared by several styles: their colours are summed by coverage before one
+    // composite, so that styles meeting inside a pixel leave no seam.
+    void Mixed(Pixel* row, const std::uint8_t* mask, int y, const CoverageRun& run,
+               std::span<const StyleCoverage> cover) {
+        const std::uint32_t samples = 1u << (8 - shift_);
+        for (int x = run.x0; x < run.x1; ++x) {
+            std::uint32_t sum[4] = {0, 0, 0, 0};
+            for (const StyleCoverage& c : cover) {
+                const Paint& p = paints_[c.style];
+                Pixel color = p.color;
+                if (p.kind == Paint::Kind::Gradient) {
+                    ShadeGradient(p, r_.ramps_[p.ramp], x, y, 1, &color);
+                } else if (p.kind != Paint::Kind::Solid) {
+                    continue;
+                }
+                sum[0] += PixelA(color) * c.coverage;
+                sum[1] += PixelR(color) * c.coverage;
+                sum[2] += PixelG(color) * c.coverage;
+                sum[3] += PixelB(color) * c.coverage;
+            }
+            auto avg = [&](std::uint32_t v) { return std::min((v + samples / 2) / samples, 255u); };
+            Pixel src = PackPixel(avg(sum[0]), avg(sum[1]), avg(sum[2]), avg(sum[3]));
+            if (mask != nullptr) src = ScalePixel(src, WithMask(256, mask[x]));
+            if (src != 0) row[x] = Over(src, row[x]);
+        }
+    }
+
+    Renderer& r_;
+    int level_;
+    int mask_;
+    const std::vector<Paint>& paints_;
+    int shift_;
+    int left_;
+};
+
+// Adds coverage to a mask being built: the union of everything drawn into it.
+class Renderer::MaskSink final : public CoverageSink {
+public:
+    MaskSink(Renderer& r, int mask)
+        : r_(r),
+          mask_(mask),
+          samples_(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_)),
+          left_(r.masks_[mask].rect.left) {
+        shift_ = 8 - Log2(static_cast<int>(samples_));
+    }
+
+    void Row(int y, std::span<const CoverageRun> runs,
+             std::span<const StyleCoverage> cover) override {
+        std::uint8_t* row = r_.MaskRow(mask_, y) - left_;
+        for (const CoverageRun& run : runs) {
+            std::uint32_t total = 0;
+            for (std::uint32_t i = 0; i < run.count; ++i) total += cover[run.first + i].coverage;
+            const std::uint32_t k =
+                CoverageFactor(std::min<std::uint32_t>(total, samples_), shift_);
+            for (int x = run.x0; x < run.x1; ++x) {
+                row[x] = static_cast<std::uint8_t>(row[x] + ((255 - row[x]) * k >> 8));
+            }
+        }
+    }
+
+private:
+    Renderer& r_;
+    int mask_;
+    std::uint32_t samples_;
+    int left_;
+    int shift_ = 0;
+};
+
+Pixel* Renderer::LevelRow(int index, int y) {
+    // A passthrough level draws where its parent does.
+    while (levels_[index].passthrough) --index;
+    const Level& l = levels_[index];
+    if (l.surface != nullptr) return l.surface->Row(y) + l.rect.left;
+    return layerPool_[l.buffer].data() + static_cast<std::size_t>(y - l.rect.top) * l.rect.Width();
+}
+
+std::uint8_t* Renderer::MaskRow(int index, int y) {
+    const Mask& m = masks_[index];
+    return maskPool_[m.buffer].data() + static_cast<std::size_t>(y - m.rect.top) * m.rect.Width();
+}
+
+int Renderer::AcquireLayer(const PixelRect& rect) {
+    int index;
+    if (!freeLayers_.empty()) {
+        index = freeLayers_.back();
+        freeLayers_.pop_back();
+    } else {
+        index = static_cast<int>(layerPool_.size());
+        layerPool_.emplace_back();
+    }
+    layerPool_[index].assign(static_cast<std::size_t>(rect.Width()) * rect.Height(), 0);
+    return index;
+}
+
+int Renderer::AcquireMask(const PixelRect& rect) {
+    int index;
+    if (!freeMasks_.empty()) {
+        index = freeMasks_.back();
+        freeMasks_.pop_back();
+    } else {
+        index = static_cast<int>(maskPool_.size());
+        maskPool_.emplace_back();
+    }
+    maskPool_[index].assign(static_cast<std::size_t>(rect.Width()) * rect.Height(), 0);
+    return index;
+}
+
+void Renderer::BeginFrame(Surface& surface, const StageView& stage, Rgb background) {
+    if (inFrame_) EndFrame();
+    inFrame_ = true;
+    stage_ = stage;
+    heldAtFrameStart_ = BytesHeld();
+    Level root;
+    root.surface = &surface;
+    root.rect = {0, 0, surface.Width(), surface.Height()};
+    levels_.clear();
+    masks_.clear();
+    open_.clear();
+    levels_.push_back(root);
+    const Pixel bg = PackPixel(255, background.r, background.g, background.b);
+    // White, the usual background, is one byte repeated: the C library fills that fastest.
+    const bool white = bg == 0xFFFFFFFF;
+    for (int y = 0; y < surface.Height(); ++y) {
+        if (white) {
+            std::memset(surface.Row(y), 0xFF, surface.Width() * sizeof(Pixel));
+        } else {
+            std::fill_n(surface.Row(y), surface.Width(), bg);
+        }
+    }
+}
+
+void Renderer::EndFrame() {
+    if (!inFrame_) return;
+    while (!open_.empty()) CloseTop();
+    levels_.clear();
+    inFrame_ = false;
+    if (BytesHeld() > heldAtFrameStart_) ++stats_.growths;
+}
+
+void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransform& cx) {
+    if (!inFrame_) return;
+    if (Skipping()) return;
+    const bool building = Building();
+    const int level = static_cast<int>(levels_.size()) - 1;
+    const PixelRect clip = building ? masks_.back().rect : levels_[level].rect;
+    // How far strokes reach past the edges: half their width, a square cap's corner, or a
+    // miter's tip.
+    double margin = 1;
+    if (!building) {
+        for (const LineStyle& ls : shape.lines) {
+            const double reachFactor =
+                ls.join == JoinStyle::Miter ? std::max(ls.miterLimit, 1.5) : 1.5;
+            margin = std::max(margin, StrokeWidthPixels(ls, m, stage_.scale) / 2 * reachFactor + 1);
+        }
+    }
+    const PixelRect reach = Intersect(clip, DeviceBounds(shape.extent, m, margin));
+    if (IsEmpty(reach)) {
+        ++stats_.culled;
+        return;
+    }
+    ++stats_.shapes;
+    if (building) {
+        MaskSink sink(*this, static_cast<int>(masks_.size()) - 1);
+        for (const StyleGroup& g : shape.groups) {
+            scan_.Reset(reach, SamplesPerSide(quality_));
+            for (std::uint32_t i = g.firstEdge; i < g.firstEdge + g.edgeCount; ++i) {
+                const Edge& e = shape.edges[i];
+                // Any fill counts; which one does not matter.
+                const std::uint16_t f0 = e.fill0 != 0, f1 = e.fill1 != 0;
+                const Point p0 = m.Apply({double(e.x0), double(e.y0)});
+                const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+                if (e.curved) {
+                    scan_.AddQuad(p0, m.Apply({double(e.cx), double(e.cy)}), p1, f0, f1,
+                                  kCurveTolerance);
+                } else {
+                    scan_.AddLine(p0, p1, f0, f1);
+                }
+            }
+            stats_.lines += scan_.LineCount();
+            scan_.Render(shape.nonZeroWinding ? FillRule::NonZero : FillRule::EvenOdd, 1, sink);
+        }
+        return;
+    }
+    // Paints for every style, indexed like the edges' global style indices.
+    fillPaints_.resize(shape.fills.size() + 1);
+    linePaints_.resize(shape.lines.size() + 1);
+    std::uint32_t ramps = 0;
+    auto paint = [&](const FillStyle& style, Paint& out) {
+        const bool gradient = style.kind == FillKind::LinearGradient ||
+                              style.kind == FillKind::RadialGradient ||
+                              style.kind == FillKind::FocalGradient;
+        if (gradient && ramps_.size() <= ramps) ramps_.resize(ramps + 1);
+        MakePaint(style, m, cx, ramps_[gradient ? ramps : 0], ramps, out);
+        if (gradient) ++ramps;
+    };
+    if (ramps_.empty()) ramps_.resize(1);
+    for (std::size_t i = 0; i < shape.fills.size(); ++i) paint(shape.fills[i], fillPaints_[i + 1]);
+    for (std::size_t i = 0; i < shape.lines.size(); ++i)
+        paint(shape.lines[i].fill, linePaints_[i + 1]);
+    const int mask = levels_[level].activeMask;
+    ColorSink fillSink(*this, level, mask, fillPaints_);
+    ColorSink lineSink(*this, level, mask, linePaints_);
+    for (const StyleGroup& g : shape.groups) DrawGroup(shape, g, m, reach, fillSink, lineSink);
+}
+
+void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& m,
+                         const PixelRect& clip, CoverageSink& fillSink, CoverageSink& lineSink) {
+    const int samples = SamplesPerSide(quality_);
+    const std::uint32_t end = g.firstEdge + g.edgeCount;
+    if (g.fillCount > 0) {
+        scan_.Reset(clip, samples);
+        for (std::uint32_t i = g.firstEdge; i < end; ++i) {
+            const Edge& e = shape.edges[i];
+            if (e.fill0 == e.fill1) continue;
+            const Point p0 = m.Apply({double(e.x0), double(e.y0)});
+            const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+            if (e.curved) {
+                scan_.AddQuad(p0, m.Apply({double(e.cx), double(e.cy)}), p1, e.fill0, e.fill1,
+                              kCurveTolerance);
+            } else {
+                scan_.AddLine(p0, p1, e.fill0, e.fill1);
+            }
+        }
+        stats_.lines += scan_.LineCount();
+        if (scan_.Limited()) ++stats_.limited;
+        scan_.Render(shape.nonZeroWinding ? FillRule::NonZero : FillRule::EvenOdd,
+                     static_cast<std::uint16_t>(shape.fills.size()), fillSink);
+    }
+    if (g.lineCount == 0) return;
+    // Each line style's edges in their order; a style's stroke pieces all carry its index,
+    // so the union of one stroke is covered once and later styles lie on top.
+    strokeOrder_.clear();
+    for (std::uint32_t i = g.firstEdge; i < end; ++i) {
+        if (shape.edges[i].line != 0) strokeOrder_.push_back(i);
+    }
+    if (strokeOrder_.empty()) return;
+    // By line style, then in edge order (std::sort keyed on both: stable_sort would allocate).
+    std::sort(strokeOrder_.begin(), strokeOrder_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const std::uint16_t la = shape.edges[a].line, lb = shape.edges[b].line;
+        return la != lb ? la < lb : a < b;
+    });
+    scan_.Reset(clip, samples);
+    std::uint16_t current = 0;
+    Point last{};
+    // Pixel hinting puts the line's middle on a pixel's middle when it covers an odd number of
+    // pixels, on a pixel boundary when even, so that it covers whole pixels.
+    double hintOffset = -1;  // < 0: no hinting
+    auto at = [&](std::int32_t x, std::int32_t y) {
+        const Point p = m.Apply({double(x), double(y)});
+        if (hintOffset < 0) return p;
+        return Point{std::floor(p.x - hintOffset + 0.5) + hintOffset,
+                     std::floor(p.y - hintOffset + 0.5) + hintOffset};
+    };
+    for (std::uint32_t i : strokeOrder_) {
+        const Edge& e = shape.edges[i];
+        if (e.line != current) {
+            stroker_.Finish();
+            current = e.line;
+            const LineStyle& ls = shape.lines[current - 1];
+            StrokeStyle st;
+            st.halfWidth = StrokeWidthPixels(ls, m, stage_.scale) / 2;
+            st.startCap = ls.startCap;
+            st.endCap = ls.endCap;
+            st.join = ls.join;
+            st.miterLimit = ls.miterLimit;
+            st.closeWhereItMeets = !ls.noClose;
+            hintOffset = -1;
+            if (ls.pixelHinting) {
+                const long pixels = std::lround(st.halfWidth * 2);
+                hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
+            }
+            stroker_.Begin(scan_, current, st, kCurveTolerance);
+        }
+        const Point p0 = at(e.x0, e.y0);
+        const Point p1 = at(e.x1, e.y1);
+        if (e.newPath || !(p0 == last)) stroker_.MoveTo(p0);
+        if (e.curved) {
+            stroker_.QuadTo(at(e.cx, e.cy), p1);
+        } else {
+            stroker_.LineTo(p1);
+        }
+        last = p1;
+    }
+    stroker_.Finish();
+    stats_.lines += scan_.LineCount();
+    if (scan_.Limited()) ++stats_.limited;
+    scan_.Render(FillRule::NonZero, static_cast<std::uint16_t>(shape.lines.size()), lineSink);
+}
+
+bool Renderer::Skipping() const {
+    return std::any_of(open_.begin(), open_.end(), [](const OpenEntry& e) {
+        return e.kind == Open::SkippedMask && e.building;
+    });
+}
+
+void Renderer::BeginMask() {
+    if (!inFrame_) return;
+    if (Building() || Skipping() || masks_.size() >= kMaxMaskDepth) {
+        if (!Building() && !Skipping()) ++stats_.refused;
+        open_.push_back({Open::SkippedMask, true});
+        return;
+    }
+    Mask mask;
+    mask.level = static_cast<int>(levels_.size()) - 1;
+    mask.rect = levels_[mask.level].rect;
+    mask.buffer = AcquireMask(mask.rect);
+    mask.previous = levels_[mask.level].activeMask;
+    masks_.push_back(mask);
+    open_.push_back({Open::Mask, true});
+}
+
+void Renderer::EndMask() {
+    if (!inFrame_ || open_.empty() || !open_.back().building) return;
+    open_.back().building = false;
+    if (open_.back().kind == Open::SkippedMask) return;
+    Mask& mask = masks_.back();
+    mask.building = false;
+    const int self = static_cast<int>(masks_.size()) - 1;
+    // Inside an enclosing mask, only what both let through.
+    if (mask.previous >= 0) {
+        for (int y = mask.rect.top; y < mask.rect.bottom; ++y) {
+            std::uint8_t* row = MaskRow(self, y);
+            const std::uint8_t* outer = MaskRow(mask.previous, y);
+            for (int x = 0; x < mask.rect.Width(); ++x) {
+                row[x] = static_cast<std::uint8_t>(Div255(row[x] * outer[x]));
+            }
+        }
+    }
+    levels_[mask.level].activeMask = self;
+}
+
+void Renderer::PopMask() {
+    if (!inFrame_) return;
+    // Layers left open inside the mask's scope end first.
+    while (!open_.empty() &&
+           (open_.back().kind == Open::Layer || open_.back().kind == Open::SkippedLayer)) {
+        CloseTop();
+    }
+    if (!open_.empty()) CloseTop();
+}
+
+void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
+                         std::optional<PixelRect> bounds) {
+    if (!inFrame_) return;
+    if (Building() || Skipping()) {
+        open_.push_back({Open::SkippedLayer, false});
+        return;
+    }
+    const int parent = static_cast<int>(levels_.size()) - 1;
+    Level layer;
+    layer.mode = mode;
+    layer.cx = cx;
+    layer.rect = levels_[parent].rect;
+    if (levels_.size() > kMaxLayerDepth) {
+        // Too deep: the content is drawn straight into the parent, under its masks.
+        ++stats_.refused;
+        layer.passthrough = true;
+        layer.activeMask = levels_[parent].activeMask;
+    } else {
+        if (bounds && mode != BlendMode::Alpha && mode != BlendMode::Erase) {
+            layer.rect = Intersect(layer.rect, *bounds);
+        }
+        layer.buffer = AcquireLayer(layer.rect);
+    }
+    levels_.push_back(layer);
+    open_.push_back({Open::Layer, false});
+}
+
+void Renderer::PopLayer() {
+    if (!inFrame_) return;
+    // Masks left open inside the layer end with it.
+    while (!open_.empty() &&
+           (open_.back().kind == Open::Mask || open_.back().kind == Open::SkippedMask)) {
+        CloseTop();
+    }
+    if (!open_.empty()) CloseTop();
+}
+
+void Renderer::CloseTop() {
+    const OpenEntry top = open_.back();
+    open_.pop_back();
+    switch (top.kind) {
+        case Open::SkippedLayer:
+        case Open::SkippedMask:
+            return;
+        case Open::Mask: {
+            const Mask mask = masks_.back();
+            masks_.pop_back();
+            freeMasks_.push_back(mask.buffer);
+            if (!mask.building) levels_[mask.level].activeMask = mask.previous;
+            return;
+        }
+        case Open::Layer: {
+            const Level layer = levels_.back();
+            if (!layer.passthrough) CompositeLayer(layer);
+            if (layer.buffer >= 0) freeLayers_.push_back(layer.buffer);
+            levels_.pop_back();
+            return;
+        }
+    }
+}
+
+void Renderer::CompositeLayer(const Level& layer) {
+    const int parent = static_cast<int>(levels_.size()) - 2;
+    const int mask = levels_[parent].activeMask;
+    // Alpha and Erase work on the layer of an enclosing object; with none (straight on the
+    // stage) Flash Player draws them as Normal.
+    int drawnOn = parent;
+    while (levels_[drawnOn].passthrough) --drawnOn;
+    BlendMode mode = layer.mode;
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) {
+        mode = BlendMode::Normal;
+    }
+    const std::size_t width = layer.rect.Width();
+    const bool transform = !layer.cx.IsIdentity();
+    for (int y = layer.rect.top; y < layer.rect.bottom; ++y) {
+        Pixel* src = layerPool_[layer.buffer].data() + (y - layer.rect.top) * width;
+        if (transform) {
+            for (std::size_t x = 0; x < width; ++x) {
+                const Pixel p = src[x];
+                const std::uint32_t a = PixelA(p);
+                auto straight = [a](std::uint32_t c) {
+                    return static_cast<std::uint8_t>(
+                        a == 0 ? 0 : std::min(255u, (c * 255 + a / 2) / a));
+                };
+                const Rgba c{straight(PixelR(p)), straight(PixelG(p)), straight(PixelB(p)),
+                             static_cast<std::uint8_t>(a)};
+                src[x] = Premultiply(ApplyColorTransform(c, layer.cx));
+            }
+        }
+        const std::uint8_t* m = nullptr;
+        if (mask >= 0) m = MaskRow(mask, y) + (layer.rect.left - masks_[mask].rect.left);
+        Pixel* dst = LevelRow(parent, y) + (layer.rect.left - levels_[parent].rect.left);
+        BlendRow(mode, src, dst, static_cast<int>(width), m);
+    }
+}
+
+std::size_t Renderer::BytesHeld() const {
+    std::size_t bytes =
+        scan_.BytesHeld() + fillPaints_.capacity() * sizeof(Paint) +
+        linePaints_.capacity() * sizeof(Paint) + ramps_.capacity() * sizeof(GradientRamp) +
+        strokeOrder_.capacity() * sizeof(std::uint32_t) + shade_.capacity() * sizeof(Pixel);
+    for (const auto& b : layerPool_) bytes += b.capacity() * sizeof(Pixel);
+    for (const auto& b : maskPool_) bytes += b.capacity();
+    return bytes;
+}
+
+}  // namespace flash::render

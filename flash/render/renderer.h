@@ -1,0 +1,169 @@
+// The rasteriser's drawing interface, called by the walk over the display tree once per frame:
+//
+//   renderer.BeginFrame(surface, MakeStageView(mode, w, h, stage), background);
+//   renderer.DrawShape(shape, placement, colorTransform);      // placement: twips -> device
+//   renderer.BeginMask(); ...mask shapes...; renderer.EndMask();
+//   ...shapes under the mask...;               renderer.PopMask();
+//   renderer.PushLayer(BlendMode::Multiply); ...children...; renderer.PopLayer();
+//   renderer.EndFrame();
+//
+// A shape is drawn straight from SWF's edge model; its fills below its strokes, each set of
+// style arrays above the one before. The colour transform applies to every style's colour
+// and gradient stop before drawing. Masks nest: content drawn between EndMask and PopMask is
+// clipped by every mask in force; a mask is the union of its shapes' fills (colours, alpha and
+// strokes do not matter, as in Flash's mask layers). A layer gathers its content off-screen
+// and is composited with its blend mode (and an optional colour transform of its own) when
+// popped; the masks in force where it was pushed clip it then. Alpha and Erase change the
+// layer they are drawn into; pushed with no layer around them they draw as Normal, as Flash
+// Player does.
+//
+// Memory: the surface, one buffer per open layer or mask (reused from frame to frame), and
+// the scan converter's one row of coverage. After the first frames of a movie nothing is
+// allocated: buffers only grow when something larger than before is drawn.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "flash/draw_types.h"
+#include "flash/render/paint.h"
+#include "flash/render/scan_converter.h"
+#include "flash/render/shape.h"
+#include "flash/render/stroker.h"
+#include "flash/render/surface.h"
+#include "flash/stage_layout.h"
+#include "flash/swf_movie.h"
+
+namespace flash::render {
+
+// Flash Player's drawing qualities. "low" is aliased: one sample per pixel. "medium" and "high"
+// take 2 x 2 samples (Flash Player's own "high" pictures show no more than four steps of
+// coverage at an edge); "best" takes 4 x 4.
+enum class Quality : std::uint8_t { Low, Medium, High, Best };
+
+// "low", "medium", "high", "best", letter case ignored.
+std::optional<Quality> ParseQuality(std::string_view text);
+int SamplesPerSide(Quality quality);
+
+// The stage placed in a device of width x height pixels under a scale mode.
+struct StageView {
+    Matrix toDevice;   // stage twips -> device pixels
+    PixelRect stage;   // where the stage lands (may reach past the device under NoBorder)
+    PixelRect device;  // the whole device
+    double scale = 1;  // device pixels per stage pixel, the mean of the two axes
+};
+
+// The stage keeps its aspect under ShowAll (fits whole) and NoBorder (covers the device),
+// stretches under ExactFit and stays 1:1 under NoScale; it is centred in every mode.
+StageView MakeStageView(ScaleMode mode, int deviceWidth, int deviceHeight, const Rect& stage);
+
+struct RenderStats {
+    std::uint64_t shapes = 0;   // shapes drawn (at least partly inside the clip)
+    std::uint64_t culled = 0;   // shapes skipped as wholly outside
+    std::uint64_t lines = 0;    // scan-converted lines after flattening and stroking
+    std::uint64_t refused = 0;  // layers and masks beyond the depth caps, drawn without
+    std::uint64_t growths = 0;  // frames after which the reused buffers had grown
+    std::uint64_t limited = 0;  // passes cut short at ScanConverter::kMaxLines
+};
+
+class Renderer {
+public:
+    // Layers and masks nest at most this deep; deeper ones are drawn as if absent.
+    static constexpr int kMaxLayerDepth = 32;
+    static constexpr int kMaxMaskDepth = 32;
+    // Curves and round caps and joins stay within this distance in device pixels.
+    static constexpr double kCurveTolerance = 0.11;
+
+    Renderer() = default;
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    void SetQuality(Quality quality) { quality_ = quality; }
+    Quality GetQuality() const { return quality_; }
+
+    // Starts a frame: the whole surface becomes the opaque background colour.
+    void BeginFrame(Surface& surface, const StageView& stage, Rgb background);
+    // Ends the frame, closing any layer and mask left open (composited, then dropped).
+    void EndFrame();
+
+    void DrawShape(const Shape& shape, const Matrix& toDevice, const ColorTransform& cx);
+
+    void BeginMask();
+    void EndMask();
+    void PopMask();
+
+    // `bounds` (device pixels) limits the layer, and so its memory, to where its content
+    // lies; without it the layer covers what its parent covers. Alpha and Erase act on the
+    // parent wherever the layer lies, so they need the parent's whole area.
+    void PushLayer(BlendMode mode, const ColorTransform& cx = {},
+                   std::optional<PixelRect> bounds = std::nullopt);
+    void PopLayer();
+
+    const RenderStats& Stats() const { return stats_; }
+    // Bytes in the buffers kept from frame to frame.
+    std::size_t BytesHeld() const;
+
+private:
+    struct Level {
+        Surface* surface = nullptr;  // the frame's surface (the first level)
+        int buffer = -1;             // an off-screen layer's buffer
+        bool passthrough = false;    // beyond the depth cap: draws into its parent
+        PixelRect rect;
+        BlendMode mode = BlendMode::Normal;
+        ColorTransform cx;
+        int activeMask = -1;  // the mask clipping what is drawn on this level
+    };
+    struct Mask {
+        int buffer = -1;
+        PixelRect rect;
+        int level = 0;
+        bool building = true;
+        int previous = -1;
+    };
+    class ColorSink;
+    class MaskSink;
+
+    Pixel* LevelRow(int level, int y);
+    std::uint8_t* MaskRow(int mask, int y);
+    int AcquireLayer(const PixelRect& rect);
+    int AcquireMask(const PixelRect& rect);
+    void CompositeLayer(const Level& layer);
+    void DrawGroup(const Shape& shape, const StyleGroup& group, const Matrix& m,
+                   const PixelRect& clip, CoverageSink& fillSink, CoverageSink& lineSink);
+    bool Building() const { return !masks_.empty() && masks_.back().building; }
+    bool Skipping() const;
+    void CloseTop();
+
+    Quality quality_ = Quality::High;
+    StageView stage_;
+    bool inFrame_ = false;
+    std::vector<Level> levels_;
+    std::vector<Mask> masks_;
+    // Every open layer and mask in the order opened, so that each pop meets its push. Masks
+    // and layers opened while a mask's content is drawn (a mask is only geometry), and those
+    // beyond the depth caps, are skipped: matched, not carried out.
+    enum class Open : std::uint8_t { Layer, Mask, SkippedLayer, SkippedMask };
+    struct OpenEntry {
+        Open kind;
+        bool building;  // a mask whose content is being drawn
+    };
+    std::vector<OpenEntry> open_;
+    std::vector<std::vector<Pixel>> layerPool_;
+    std::vector<std::vector<std::uint8_t>> maskPool_;
+    std::vector<int> freeLayers_;
+    std::vector<int> freeMasks_;
+
+    ScanConverter scan_;
+    Stroker stroker_;
+    std::vector<Paint> fillPaints_;
+    std::vector<Paint> linePaints_;
+    std::vector<GradientRamp> ramps_;
+    std::vector<std::uint32_t> strokeOrder_;
+    std::vector<Pixel> shade_;
+    std::size_t heldAtFrameStart_ = 0;
+    RenderStats stats_;
+};
+
+}  // namespace flash::render

@@ -1,0 +1,377 @@
+#include "flash/render/stroker.h"
+
+#include "flash/render/flatten.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace flash::render {
+
+namespace {
+
+Point Add(Point a, Point b) {
+    return {a.x + b.x, a.y + b.y};
+}
+Point Sub(Point a, Point b) {
+    return {a.x - b.x, a.y - b.y};
+}
+Point Mul(Point a, double k) {
+    return {a.x * k, a.y * k};
+}
+double Dot(Point a, Point b) {
+    return a.x * b.x + a.y * b.y;
+}
+double Cross(Point a, Point b) {
+    return a.x * b.y - a.y * b.x;
+}
+double Length(Point a) {
+    return std::sqrt(Dot(a, a));
+}
+Point Unit(Point a) {
+    const double l = Length(a);
+    return l > 0 ? Mul(a, 1 / l) : Point{};
+}
+// d turned a quarter to the right on the screen (y down): (1,0) becomes (0,1).
+Point Right(Point d) {
+    return {-d.y, d.x};
+}
+
+}  // namespace
+
+double StrokeWidthPixels(const LineStyle& style, const Matrix& m, double stageScale) {
+    if (style.width == 0) return 1;
+    const double xScale = std::sqrt(m.a * m.a + m.b * m.b);
+    const double yScale = std::sqrt(m.c * m.c + m.d * m.d);
+    double scale = std::min(xScale, yScale);
+    if (style.noHScale && style.noVScale) {
+        scale = stageScale / 20;
+    } else if (style.noHScale) {
+        scale = yScale;
+    } else if (style.noVScale) {
+        scale = xScale;
+    }
+    const double w = style.width * scale;
+    return std::isfinite(w) ? std::max(w, 1.0) : 1.0;
+}
+
+void Stroker::Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& stroke,
+                    double tolerance) {
+    out_ = &out;
+    style_ = style;
+    stroke_ = stroke;
+    tolerance_ = std::max(tolerance, 0.01);
+    points_.clear();
+}
+
+void Stroker::MoveTo(Point p) {
+    Finish();
+    points_.push_back(p);
+}
+
+void Stroker::LineTo(Point p) {
+    if (points_.empty()) {
+        points_.push_back(p);
+        return;
+    }
+    // The scan converter takes no more lines than this either.
+    if (p == points_.back() || points_.size() >= ScanConverter::kMaxLines) return;
+    points_.push_back(p);
+}
+
+void Stroker::QuadTo(Point c, Point p) {
+    if (points_.empty()) points_.push_back(c);
+    FlattenQuad(points_.back(), c, p, tolerance_, [this](Point q) { LineTo(q); });
+}
+
+void Stroker::Finish() {
+    const std::size_t n = points_.size();
+    if (n == 0 || out_ == nullptr) return;
+    if (n == 1) {
+        // A stroke of no length: a dot where its caps would be.
+        const CapStyle cap = stroke_.startCap;
+        if (cap == CapStyle::Round) {
+            Disc(points_[0]);
+        } else if (cap == CapStyle::Square) {
+            const double h = stroke_.halfWidth;
+            const Point p = points_[0];
+            const Point square[4] = {
+                {p.x - h, p.y - h}, {p.x + h, p.y - h}, {p.x + h, p.y + h}, {p.x - h, p.y + h}};
+            AddPolygon(square, 4);
+        }
+        points_.clear();
+        return;
+    }
+    const bool closed = stroke_.closeWhereItMeets && n > 2 && points_.front() == points_.back();
+    if (stroke_.halfWidth <= 0.5) {
+        // Hairlines as pieces: they are offset across their minor axis, not along a normal.
+        for (std::size_t i = 0; i + 1 < n; ++i) Segment(points_[i], points_[i + 1]);
+        for (std::size_t i = 1; i + 1 < n; ++i) {
+            Join(points_[i], Unit(Sub(points_[i], points_[i - 1])),
+                 Unit(Sub(points_[i + 1], points_[i])));
+        }
+        if (closed) {
+            Join(points_[0], Unit(Sub(points_[n - 1], points_[n - 2])),
+                 Unit(Sub(points_[1], points_[0])));
+        } else {
+            Cap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
+            Cap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
+        }
+        points_.clear();
+        return;
+    }
+    // Wider strokes as one outline: the right-hand offset of the polyline going forward, the
+    // end cap, the right-hand offset coming back, the start cap (a closed polyline: the two
+    // offsets as two rings). Outer corners get their join; inner ones pass through the vertex
+    // itself, which makes the outline's winding the sum of the segments' rectangles and the
+    // joins' wedges, so the non-zero rule fills exactly their union.
+    poly_.clear();
+    contourEnds_.clear();
+    if (closed) {
+        OutlineSide(true, true);
+        contourEnds_.push_back(poly_.size());
+        OutlineSide(false, true);
+        contourEnds_.push_back(poly_.size());
+    } else {
+        OutlineSide(true, false);
+        AppendCap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
+        OutlineSide(false, false);
+        AppendCap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
+        contourEnds_.push_back(poly_.size());
+    }
+    AddContours();
+    points_.clear();
+}
+
+void Stroker::OutlineSide(bool forward, bool closed) {
+    const std::size_t n = points_.size();
+    auto at = [&](std::size_t i) { return forward ? points_[i] : points_[n - 1 - i]; };
+    const double h = stroke_.halfWidth;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const Point a = at(i), b = at(i + 1);
+        const Point d = Unit(Sub(b, a));
+        const Point o = Mul(Right(d), h);
+        poly_.push_back(Add(a, o));
+        poly_.push_back(Add(b, o));
+        // The corner at b: towards the next segment, round to the first one when closed.
+        if (i + 2 < n) {
+            AppendJoin(b, d, Unit(Sub(at(i + 2), b)));
+        } else if (closed) {
+            AppendJoin(b, d, Unit(Sub(at(1), at(0))));
+        }
+    }
+}
+
+void Stroker::AppendJoin(Point v, Point d1, Point d2) {
+    const double cross = Cross(d1, d2), dot = Dot(d1, d2);
+    const double h = stroke_.halfWidth;
+    if (cross > 0 || (cross == 0 && dot > 0)) {
+        // Turning towards this side (or straight on): the inner corner.
+        if (cross > 0) poly_.push_back(v);
+        return;
+    }
+    const Point o1 = Mul(Right(d1), h), o2 = Mul(Right(d2), h);
+    switch (stroke_.join) {
+        case JoinStyle::Round: {
+            const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
+            const int steps = ArcSteps(angle);
+            const double a0 = std::atan2(o1.y, o1.x);
+            // The offset turns the way the path does (against the angle's sense); turned right
+            // back, that takes the arc round the far side of the end.
+            for (int i = 1; i < steps; ++i) {
+                const double a = a0 - angle * i / steps;
+                poly_.push_back({v.x + h * std::cos(a), v.y + h * std::sin(a)});
+            }
+            return;
+        }
+        case JoinStyle::Bevel:
+            return;
+        case JoinStyle::Miter: {
+            const double limit = std::max(stroke_.miterLimit, 1.0) * h;
+            const Point b = Unit(Add(o1, o2));  // the outer bisector
+            const double cosHalf = Dot(Unit(o1), b);
+            if (cross != 0 && cosHalf > 0 && h / cosHalf <= limit) {
+                poly_.push_back(Add(v, Mul(b, h / cosHalf)));
+                return;
+            }
+            // Cut square to the bisector at the limit's distance.
+            const Point bis = cross != 0 ? b : d1;
+            const double t1 = (limit - Dot(o1, bis)) / std::max(Dot(d1, bis), 1e-12);
+            const double t2 = (limit - Dot(o2, bis)) / std::max(-Dot(d2, bis), 1e-12);
+            if (cross == 0) {
+                // Turned right back: a square end as long as the limit allows.
+                poly_.push_back(Add(Add(v, o1), Mul(d1, limit)));
+                poly_.push_back(Add(Add(v, o2), Mul(d1, limit)));
+                return;
+            }
+            poly_.push_back(Add(Add(v, o1), Mul(d1, t1)));
+            poly_.push_back(Sub(Add(v, o2), Mul(d2, t2)));
+            return;
+        }
+    }
+}
+
+void Stroker::AppendCap(Point p, Point d, CapStyle cap) {
+    // From p + Right(d) h round the outside (d points away from the stroke) to p - Right(d) h.
+    const double h = stroke_.halfWidth;
+    const Point n = Mul(Right(d), h);
+    switch (cap) {
+        case CapStyle::None:
+            return;
+        case CapStyle::Square:
+            poly_.push_back(Add(Add(p, n), Mul(d, h)));
+            poly_.push_back(Add(Sub(p, n), Mul(d, h)));
+            return;
+        case CapStyle::Round: {
+            const int steps = ArcSteps(std::numbers::pi);
+            const double a0 = std::atan2(n.y, n.x);
+            for (int i = 1; i < steps; ++i) {
+                const double a = a0 - std::numbers::pi * i / steps;
+                poly_.push_back({p.x + h * std::cos(a), p.y + h * std::sin(a)});
+            }
+            return;
+        }
+    }
+}
+
+void Stroker::AddContours() {
+    double area = 0;
+    std::size_t begin = 0;
+    for (std::size_t end : contourEnds_) {
+        for (std::size_t i = begin; i < end; ++i) {
+            area += Cross(poly_[i], poly_[i + 1 < end ? i + 1 : begin]);
+        }
+        begin = end;
+    }
+    if (area == 0) return;
+    // One orientation for all the rings of a stroke: a closed stroke's inner ring must stay
+    // the opposite way round to its outer one.
+    const std::uint16_t left = area > 0 ? 0 : style_, right = area > 0 ? style_ : 0;
+    begin = 0;
+    for (std::size_t end : contourEnds_) {
+        for (std::size_t i = begin; i < end; ++i) {
+            out_->AddLine(poly_[i], poly_[i + 1 < end ? i + 1 : begin], left, right);
+        }
+        begin = end;
+    }
+}
+
+void Stroker::AddPolygon(const Point* p, std::size_t count) {
+    if (count < 3) return;
+    double area = 0;
+    for (std::size_t i = 0; i < count; ++i) area += Cross(p[i], p[(i + 1) % count]);
+    if (area == 0) return;
+    // Positive area is clockwise on the screen: the inside is on the right (fill1).
+    const std::uint16_t left = area > 0 ? 0 : style_, right = area > 0 ? style_ : 0;
+    for (std::size_t i = 0; i < count; ++i) out_->AddLine(p[i], p[(i + 1) % count], left, right);
+}
+
+void Stroker::Segment(Point a, Point b) {
+    Point n = Mul(Right(Unit(Sub(b, a))), stroke_.halfWidth);
+    if (stroke_.halfWidth <= 0.5) {
+        // A one-pixel line is one pixel thick across its minor axis, as Flash Player draws
+        // hairlines: a shallow line covers one pixel in each column, a steep one one in each row.
+        const Point d = Sub(b, a);
+        n = std::abs(d.x) >= std::abs(d.y) ? Point{0, stroke_.halfWidth}
+                                           : Point{stroke_.halfWidth, 0};
+    }
+    const Point quad[4] = {Add(a, n), Add(b, n), Sub(b, n), Sub(a, n)};
+    AddPolygon(quad, 4);
+}
+
+int Stroker::ArcSteps(double angle) const {
+    const double h = stroke_.halfWidth;
+    // The chord of an arc step of angle a strays h * (1 - cos(a / 2)) from the circle.
+    const double step = h > tolerance_ ? 2 * std::acos(1 - tolerance_ / h) : std::numbers::pi / 2;
+    return std::clamp(static_cast<int>(std::ceil(angle / step)), 1, 128);
+}
+
+void Stroker::Disc(Point c) {
+    const int n = std::max(ArcSteps(2 * std::numbers::pi), 4);
+    poly_.clear();
+    for (int i = 0; i < n; ++i) {
+        const double a = 2 * std::numbers::pi * i / n;
+        poly_.push_back(
+            {c.x + stroke_.halfWidth * std::cos(a), c.y + stroke_.halfWidth * std::sin(a)});
+    }
+    AddPolygon(poly_.data(), poly_.size());
+}
+
+void Stroker::Join(Point v, Point d1, Point d2) {
+    const double cross = Cross(d1, d2), dot = Dot(d1, d2);
+    const double h = stroke_.halfWidth;
+    if (std::abs(cross) < 1e-9) {
+        // Straight on: nothing to fill. Turned right back: only a round join shows.
+        if (dot < 0 && stroke_.join == JoinStyle::Round) Disc(v);
+        return;
+    }
+    // The gap opens on the side away from the turn.
+    const double side = cross > 0 ? -1 : 1;
+    const Point o1 = Mul(Right(d1), side * h), o2 = Mul(Right(d2), side * h);
+    poly_.clear();
+    poly_.push_back(v);
+    poly_.push_back(Add(v, o1));
+    switch (stroke_.join) {
+        case JoinStyle::Round: {
+            const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
+            const int n = ArcSteps(angle);
+            const double a0 = std::atan2(o1.y, o1.x);
+            const double dir = Cross(o1, o2) > 0 ? 1 : -1;
+            for (int i = 1; i < n; ++i) {
+                const double a = a0 + dir * angle * i / n;
+                poly_.push_back({v.x + h * std::cos(a), v.y + h * std::sin(a)});
+            }
+            break;
+        }
+        case JoinStyle::Bevel:
+            break;
+        case JoinStyle::Miter: {
+            const Point b = Unit(Add(o1, o2));  // the outer bisector
+            const double cosHalf = Dot(Unit(o1), b);
+            const double limit = std::max(stroke_.miterLimit, 1.0) * h;
+            if (cosHalf > 0 && h / cosHalf <= limit) {
+                poly_.push_back(Add(v, Mul(b, h / cosHalf)));
+            } else {
+                // Cut square to the bisector at the limit's distance.
+                const double t1 = (limit - Dot(o1, b)) / std::max(Dot(d1, b), 1e-12);
+                const double t2 = (limit - Dot(o2, b)) / std::max(-Dot(d2, b), 1e-12);
+                poly_.push_back(Add(Add(v, o1), Mul(d1, t1)));
+                poly_.push_back(Sub(Add(v, o2), Mul(d2, t2)));
+            }
+            break;
+        }
+    }
+    poly_.push_back(Add(v, o2));
+    AddPolygon(poly_.data(), poly_.size());
+}
+
+void Stroker::Cap(Point p, Point d, CapStyle cap) {
+    // d points outwards, away from the stroke.
+    const double h = stroke_.halfWidth;
+    const Point n = Mul(Right(d), h);
+    switch (cap) {
+        case CapStyle::None:
+            return;
+        case CapStyle::Square: {
+            const Point e = Mul(d, h);
+            const Point quad[4] = {Add(p, n), Add(Add(p, n), e), Add(Sub(p, n), e), Sub(p, n)};
+            AddPolygon(quad, 4);
+            return;
+        }
+        case CapStyle::Round: {
+            const int steps = ArcSteps(std::numbers::pi);
+            poly_.clear();
+            const double a0 = std::atan2(n.y, n.x);
+            // From p + n round the outside (through p + d h) to p - n.
+            const double dir = Cross(n, d) > 0 ? 1 : -1;
+            for (int i = 0; i <= steps; ++i) {
+                const double a = a0 + dir * std::numbers::pi * i / steps;
+                poly_.push_back({p.x + h * std::cos(a), p.y + h * std::sin(a)});
+            }
+            AddPolygon(poly_.data(), poly_.size());
+            return;
+        }
+    }
+}
+
+}  // namespace flash::render

@@ -1,0 +1,593 @@
+// The rasteriser's pixels where the format (or Flash Player's own pictures) fixes them: which
+// pixels a shape covers, fill rules, colours and colour transforms, gradient stops and spread
+// modes, caps and joins, masks, blend modes, the stage transform, and bad drawing calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "flash/render/blend.h"
+#include "flash/render/fuzz_shape.h"
+#include "flash/render/paint.h"
+#include "flash/render/renderer.h"
+#include "tests/render_scene.h"
+#include "tools/swf_shape_writer.h"
+
+namespace {
+
+using namespace flash;
+using namespace flash::render;
+using rendertest::DrawRequest;
+using rendertest::DrawShapeBody;
+using rendertest::Picture;
+using swfwriter::ShapeWriter;
+
+constexpr Pixel kWhite = 0xFFFFFFFF;
+constexpr Pixel kBlack = 0xFF000000;
+
+DrawRequest Request(const ShapeWriter& w, int width = 16, int height = 16) {
+    DrawRequest r;
+    r.tagCode = w.TagCode();
+    r.body = w.Build();
+    r.width = width;
+    r.height = height;
+    return r;
+}
+
+// One black rectangle, in twips.
+ShapeWriter BlackRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
+    ShapeWriter s(3);
+    s.Fill1(s.Solid({0, 0, 0, 255})).Rect(x, y, w, h);
+    return s;
+}
+
+struct RectCase {
+    std::int32_t x, y, w, h;
+    const char* picture;  // 4 x 3 pixels
+};
+
+class AliasedRectangle : public ::testing::TestWithParam<RectCase> {};
+
+// Aliased drawing covers exactly the pixels whose centres lie inside: the left and top edges
+// hold their centres, the right and bottom ones do not.
+TEST_P(AliasedRectangle, CoversThePixelsWhoseCentresItHolds) {
+    const RectCase& c = GetParam();
+    const PixelBuffer p = DrawShapeBody(Request(BlackRect(c.x, c.y, c.w, c.h), 4, 3));
+    EXPECT_EQ(Picture(p, kBlack, kWhite), c.picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, AliasedRectangle,
+    ::testing::Values(RectCase{20, 20, 40, 20, "....\n.##.\n....\n"},     // on pixel edges
+                      RectCase{10, 10, 20, 20, "#...\n....\n....\n"},     // centre on the edge
+                      RectCase{11, 11, 40, 20, "....\n.##.\n....\n"},     // just past a centre
+                      RectCase{25, 25, 5, 5, "....\n....\n....\n"},       // between centres
+                      RectCase{-100, 30, 1000, 10, "....\n####\n....\n"}  // beyond the surface
+                      ));
+
+struct RuleCase {
+    bool nonZero;
+    bool secondReversed;
+    bool overlapInked;
+};
+
+class FillRule : public ::testing::TestWithParam<RuleCase> {};
+
+// Two squares overlapping in the middle: even-odd leaves the overlap empty; non-zero fills it
+// unless the second square runs the other way round.
+TEST_P(FillRule, DecidesTheOverlap) {
+    const RuleCase& c = GetParam();
+    ShapeWriter w(4);
+    w.NonZeroWinding(c.nonZero);
+    w.Fill1(w.Solid({0, 0, 0, 255})).Rect(20, 20, 160, 160);
+    if (c.secondReversed) {
+        w.MoveTo(100, 100).LineTo(100, 260).LineTo(260, 260).LineTo(260, 100).LineTo(100, 100);
+    } else {
+        w.Rect(100, 100, 160, 160);
+    }
+    const PixelBuffer p = DrawShapeBody(Request(w));
+    EXPECT_EQ(p.At(2, 2), kBlack);
+    EXPECT_EQ(p.At(11, 11), kBlack);
+    EXPECT_EQ(p.At(7, 7), c.overlapInked ? kBlack : kWhite);
+}
+
+INSTANTIATE_TEST_SUITE_P(Render, FillRule,
+                         ::testing::Values(RuleCase{false, false, false},
+                                           RuleCase{false, true, false},
+                                           RuleCase{true, false, true},
+                                           RuleCase{true, true, false}));
+
+TEST(Render, EachSideOfAnEdgeFillsWithItsOwnStyleAndSharedEdgesLeaveNoSeam) {
+    // A square split down the middle at 7.5 pixels: left half red (fill1 of the clockwise
+    // outline's left part, fill0 of the middle edge going up), right half blue.
+    ShapeWriter w(3);
+    const std::uint16_t red = w.Solid({255, 0, 0, 255}), blue = w.Solid({0, 0, 255, 255});
+    w.Fill1(red).MoveTo(150, 300).LineTo(20, 300).LineTo(20, 20).LineTo(150, 20);
+    w.Fill0(red).Fill1(blue).LineTo(150, 300);
+    w.Fill0(0).Fill1(blue).LineTo(300, 300).LineTo(300, 20).LineTo(150, 20);
+    for (Quality q : {Quality::Low, Quality::High, Quality::Best}) {
+        DrawRequest r = Request(w);
+        r.quality = q;
+        const PixelBuffer p = DrawShapeBody(r);
+        EXPECT_EQ(p.At(4, 8), 0xFFFF0000u);
+        EXPECT_EQ(p.At(11, 8), 0xFF0000FFu);
+        // The pixel the middle edge halves: red and blue, nothing of the white behind.
+        const Pixel mid = p.At(7, 8);
+        EXPECT_EQ(PixelG(mid), 0u) << std::hex << mid;
+        EXPECT_GE(PixelR(mid) + PixelB(mid), 254u) << std::hex << mid;
+    }
+}
+
+TEST(Render, HighQualityPartCoverageLeavesFlashPlayersValues) {
+    // A black rectangle ending half way across pixel column 5 (and, second, half way down row
+    // 3 too): Flash Player's high quality leaves 127 of the white backdrop in a half-covered
+    // pixel and 191 in a quarter-covered one.
+    for (auto [bottom, expected] : {std::pair{320, 127u}, {70, 191u}}) {
+        DrawRequest r = Request(BlackRect(0, 0, 110, bottom));
+        r.quality = Quality::High;
+        const PixelBuffer p = DrawShapeBody(r);
+        EXPECT_EQ(PixelR(p.At(5, 3)), expected) << bottom;
+        EXPECT_EQ(p.At(4, 2), kBlack);
+        EXPECT_EQ(p.At(6, 3), kWhite);
+    }
+}
+
+struct CxCase {
+    Rgba color;
+    ColorTransform cx;
+    Rgba expected;
+};
+
+class ColorTransformOnStyles : public ::testing::TestWithParam<CxCase> {};
+
+TEST_P(ColorTransformOnStyles, AppliesToStraightColourAndClamps) {
+    const CxCase& c = GetParam();
+    EXPECT_EQ(ApplyColorTransform(c.color, c.cx), c.expected);
+    // Drawn, the transformed colour lands premultiplied over the backdrop.
+    ShapeWriter w(3);
+    w.Fill1(w.Solid(swfwriter::Color{c.color.r, c.color.g, c.color.b, c.color.a}))
+        .Rect(0, 0, 320, 320);
+    DrawRequest r = Request(w);
+    r.cx = c.cx;
+    r.background = {0, 0, 0};
+    EXPECT_EQ(DrawShapeBody(r).At(8, 8), Over(Premultiply(c.expected), kBlack));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, ColorTransformOnStyles,
+    ::testing::Values(
+        CxCase{{200, 100, 50, 255}, {}, {200, 100, 50, 255}},
+        CxCase{{255, 255, 255, 255}, {128, 64, 0, 256, 0, 0, 0, 0}, {127, 63, 0, 255}},
+        CxCase{{200, 100, 50, 255}, {256, 256, 256, 256, 100, -150, 0, 0}, {255, 0, 50, 255}},
+        CxCase{{200, 100, 50, 255}, {-256, 512, 256, 256, 10, 0, 0, 0}, {0, 200, 50, 255}},
+        CxCase{{200, 100, 50, 255}, {256, 256, 256, 128, 0, 0, 0, 0}, {200, 100, 50, 127}},
+        CxCase{{200, 100, 50, 10}, {256, 256, 256, 256, 0, 0, 0, 300}, {200, 100, 50, 255}}));
+
+TEST(Render, PlacementMatrixMovesAndScalesTheShape) {
+    DrawRequest r = Request(BlackRect(0, 0, 40, 20));  // 2 x 1 pixels
+    r.placement = Matrix::Translate(5, 3) * Matrix::Scale(3, 2);
+    const PixelBuffer p = DrawShapeBody(r);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(p.At(x, y), x >= 5 && x < 11 && y >= 3 && y < 5 ? kBlack : kWhite)
+                << x << "," << y;
+        }
+    }
+}
+
+// A linear gradient across a 256-pixel row, black at ratio 0 to white at 255, red at 100:
+// the square's 32768 units map onto the row, so pixel i sits on ratio i.
+ShapeWriter GradientRow(double widthPixels, int spread, std::vector<swfwriter::Stop> stops) {
+    ShapeWriter w(3);
+    const double scale = widthPixels * 20 / 32768;
+    w.Fill1(
+         w.Linear({scale, 0, 0, 1, static_cast<std::int32_t>(widthPixels * 10), 0}, stops, spread))
+        .Rect(0, 0, 256 * 20, 20);
+    return w;
+}
+
+TEST(Render, GradientStopsLandOnTheirRatios) {
+    const std::vector<swfwriter::Stop> stops = {
+        {0, {0, 0, 0, 255}}, {100, {255, 0, 0, 255}}, {255, {255, 255, 255, 255}}};
+    const PixelBuffer p = DrawShapeBody(Request(GradientRow(256, 0, stops), 256, 1));
+    EXPECT_EQ(p.At(0, 0), kBlack);
+    EXPECT_EQ(p.At(100, 0), 0xFFFF0000u);
+    EXPECT_EQ(p.At(255, 0), kWhite);
+    EXPECT_EQ(PixelR(p.At(50, 0)), 128u);  // half way from black to red
+    EXPECT_EQ(PixelG(p.At(50, 0)), 0u);
+}
+
+TEST(Render, SpreadModesContinueTheRampPastItsEnd) {
+    const std::vector<swfwriter::Stop> stops = {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}};
+    // The ramp spans the first 128 pixels; the row goes on for 128 more.
+    const PixelBuffer pad = DrawShapeBody(Request(GradientRow(128, 0, stops), 256, 1));
+    const PixelBuffer reflect = DrawShapeBody(Request(GradientRow(128, 1, stops), 256, 1));
+    const PixelBuffer repeat = DrawShapeBody(Request(GradientRow(128, 2, stops), 256, 1));
+    for (int i = 8; i < 120; i += 16) {
+        EXPECT_EQ(pad.At(128 + i, 0), kWhite) << i;
+        EXPECT_EQ(repeat.At(128 + i, 0), repeat.At(i, 0)) << i;
+        EXPECT_EQ(reflect.At(128 + i, 0), reflect.At(127 - i, 0)) << i;
+        EXPECT_LT(PixelR(pad.At(i, 0)), PixelR(pad.At(i + 8, 0))) << i;
+    }
+}
+
+TEST(Render, RadialAndFocalGradientsCentreOnTheirFocus) {
+    const std::vector<swfwriter::Stop> stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    for (double focal : {0.0, 0.5}) {
+        ShapeWriter w(4);
+        const swfwriter::ShapeMatrix m{100 * 20 / 32768.0, 0,        0,
+                                       100 * 20 / 32768.0, 128 * 20, 128 * 20};
+        w.Fill1(focal == 0 ? w.Radial(m, stops) : w.Focal(m, stops, focal))
+            .Rect(0, 0, 256 * 20, 256 * 20);
+        const PixelBuffer p = DrawShapeBody(Request(w, 256, 256));
+        // Radius 50 pixels; the focus sits focal * 50 pixels right of the centre.
+        const int fx = 128 + static_cast<int>(focal * 50);
+        EXPECT_LT(PixelB(p.At(fx, 128)), 8u) << focal;
+        EXPECT_EQ(p.At(5, 5), 0xFF0000FFu) << focal;  // past the circle: the last stop
+        EXPECT_GT(PixelB(p.At(128, 100)), PixelB(p.At(128, 120))) << focal;
+    }
+}
+
+struct CapCase {
+    std::uint8_t cap;
+    const char* centreRow;  // the row through the line
+    const char* edgeRow;    // the stroke's top row
+};
+
+class LineCap : public ::testing::TestWithParam<CapCase> {};
+
+// A 6-pixel-wide line from x=6 to x=12 along y=8: no caps stop at the ends, square caps reach
+// a half width further, round caps too but not into the corners.
+TEST_P(LineCap, ShapesTheEnds) {
+    const CapCase& c = GetParam();
+    ShapeWriter w(4);
+    swfwriter::LineStyle2 l;
+    l.width = 120;
+    l.startCap = l.endCap = c.cap;
+    w.LineStyle(w.Line(l)).MoveTo(120, 160).LineTo(240, 160);
+    const PixelBuffer p = DrawShapeBody(Request(w, 18, 16));
+    const std::string picture = Picture(p, kBlack, kWhite);
+    EXPECT_EQ(picture.substr(8 * 19, 18), c.centreRow) << picture;
+    EXPECT_EQ(picture.substr(5 * 19, 18), c.edgeRow) << picture;
+}
+
+INSTANTIATE_TEST_SUITE_P(Render, LineCap,
+                         ::testing::Values(CapCase{1, "......######......", "......######......"},
+                                           CapCase{2, "...############...", "...############..."},
+                                           CapCase{0, "...############...", "....##########...."}));
+
+struct JoinCase {
+    std::uint8_t join;
+    double miterLimit;
+    bool cornerInked;
+};
+
+class LineJoin : public ::testing::TestWithParam<JoinCase> {};
+
+// A right-angled corner of a 4-pixel line at (4,4): only a miter (within its limit) reaches
+// the outer corner pixel at (2,2).
+TEST_P(LineJoin, ShapesTheOuterCorner) {
+    const JoinCase& c = GetParam();
+    ShapeWriter w(4);
+    swfwriter::LineStyle2 l;
+    l.width = 80;
+    l.join = c.join;
+    l.miterLimit = c.miterLimit;
+    w.LineStyle(w.Line(l)).MoveTo(80, 280).LineTo(80, 80).LineTo(280, 80);
+    const PixelBuffer p = DrawShapeBody(Request(w));
+    EXPECT_EQ(p.At(2, 2), c.cornerInked ? kBlack : kWhite);
+    EXPECT_EQ(p.At(3, 3), kBlack);   // inside every join
+    EXPECT_EQ(p.At(5, 10), kBlack);  // the legs themselves
+    EXPECT_EQ(p.At(10, 5), kBlack);
+}
+
+INSTANTIATE_TEST_SUITE_P(Render, LineJoin,
+                         ::testing::Values(JoinCase{0, 3, false}, JoinCase{1, 3, false},
+                                           JoinCase{2, 3, true}, JoinCase{2, 1, false}));
+
+TEST(Render, HairlinesAndThinLinesAreOnePixel) {
+    // Width 0, one twip, and 20 twips shrunk to a tenth: each one row of pixels, on the
+    // boundary between rows 7 and 8 (the row whose centre the line's band holds).
+    for (auto [width, scale] : {std::pair{0, 1.0}, {1, 1.0}, {20, 0.1}}) {
+        ShapeWriter w(3);
+        const auto y = static_cast<std::int32_t>(160 / scale),
+                   x = static_cast<std::int32_t>(320 / scale);
+        w.LineStyle(w.Line(static_cast<std::uint16_t>(width), {0, 0, 0, 255}))
+            .MoveTo(0, y)
+            .LineTo(x, y);
+        DrawRequest r = Request(w);
+        r.placement = Matrix::Scale(scale, scale);
+        const PixelBuffer p = DrawShapeBody(r);
+        std::string column;
+        for (int row = 0; row < 16; ++row) column += p.At(5, row) == kBlack ? '#' : '.';
+        EXPECT_EQ(column, ".......#........") << width << " at " << scale;
+    }
+}
+
+TEST(Render, PixelHintingPutsLinesOnWholePixels) {
+    // A line 1 and 2 pixels wide, its middle at y = 8.3: hinted, it covers whole rows even
+    // with 4 x 4 samples; unhinted, it leaves part-covered rows.
+    for (auto [width, rows] : {std::pair{20, "........#......."}, {40, ".......##......."}}) {
+        for (bool hinted : {true, false}) {
+            ShapeWriter w(4);
+            swfwriter::LineStyle2 l;
+            l.width = static_cast<std::uint16_t>(width);
+            l.pixelHinting = hinted;
+            w.LineStyle(w.Line(l)).MoveTo(0, 166).LineTo(320, 166);
+            DrawRequest r = Request(w);
+            r.quality = Quality::Best;
+            const PixelBuffer p = DrawShapeBody(r);
+            std::string column;
+            for (int row = 0; row < 16; ++row) {
+                const Pixel px = p.At(8, row);
+                column += px == kBlack ? '#' : px == kWhite ? '.' : '+';
+            }
+            if (hinted) {
+                EXPECT_EQ(column, rows) << width;
+            } else {
+                EXPECT_NE(column.find('+'), std::string::npos) << width << " " << column;
+            }
+        }
+    }
+}
+
+// Draws a full-surface red square through the renderer after `setUp` (unless told not to),
+// for the mask and layer tests.
+PixelBuffer RedAfter(const std::function<void(Renderer&, const Shape&)>& setUp,
+                     bool drawRed = true) {
+    ShapeWriter red(3);
+    red.Fill1(red.Solid({255, 0, 0, 255})).Rect(0, 0, 320, 320);
+    const Shape full = *ParseShape(red.TagCode(), red.Build(), 10);
+    PixelBuffer p(16, 16);
+    Renderer r;
+    const StageView view = MakeStageView(ScaleMode::NoScale, 16, 16, Rect{0, 320, 0, 320});
+    r.BeginFrame(p, view, Rgb{255, 255, 255});
+    setUp(r, full);
+    if (drawRed) r.DrawShape(full, view.toDevice, {});
+    r.EndFrame();
+    return p;
+}
+
+Shape ParsedRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                 std::uint8_t alpha = 255) {
+    ShapeWriter s(3);
+    s.Fill1(s.Solid({0, 0, 0, alpha})).LineStyle(s.Line(200, {0, 0, 0, 255})).Rect(x, y, w, h);
+    return *ParseShape(s.TagCode(), s.Build(), 10);
+}
+
+TEST(RenderMasks, ClipToTheUnionOfTheMaskFillsAndNest) {
+    const Matrix toPx = Matrix::Scale(0.05, 0.05);
+    constexpr Pixel kRed = 0xFFFF0000;
+    // One mask; its colour's alpha and its strokes do not matter.
+    const Shape left = ParsedRect(0, 0, 160, 320, 0);
+    PixelBuffer p = RedAfter([&](Renderer& r, const Shape&) {
+        r.BeginMask();
+        r.DrawShape(left, toPx, {});
+        r.EndMask();
+    });
+    EXPECT_EQ(p.At(3, 8), kRed);
+    EXPECT_EQ(p.At(12, 8), kWhite);
+    EXPECT_EQ(p.At(8, 8), kWhite);  // where only the mask's stroke lay
+    // Nested: only where both masks let through; after the inner pop, the outer one alone.
+    const Shape top = ParsedRect(0, 0, 320, 160);
+    p = RedAfter(
+        [&](Renderer& r, const Shape& full) {
+            r.BeginMask();
+            r.DrawShape(left, toPx, {});
+            r.EndMask();
+            r.BeginMask();
+            r.DrawShape(top, toPx, {});
+            r.EndMask();
+            r.DrawShape(full, toPx, {0, 0, 0, 256, 0, 0, 255, 0});  // blue through both
+            r.PopMask();
+            r.DrawShape(full, toPx, {0, 0, 0, 256, 0, 0, 0, 0});  // black through the outer one
+            r.PopMask();
+        },
+        false);
+    EXPECT_EQ(p.At(3, 3), kBlack);
+    EXPECT_EQ(p.At(3, 12), kBlack);
+    EXPECT_EQ(p.At(12, 3), kWhite);
+    EXPECT_EQ(p.At(12, 12), kWhite);
+    p = RedAfter(
+        [&](Renderer& r, const Shape& full) {
+            r.BeginMask();
+            r.DrawShape(left, toPx, {});
+            r.EndMask();
+            r.BeginMask();
+            r.DrawShape(top, toPx, {});
+            r.EndMask();
+            r.DrawShape(full, toPx, {0, 0, 0, 256, 0, 0, 255, 0});
+            r.PopMask();
+            r.PopMask();
+        },
+        false);
+    EXPECT_EQ(p.At(3, 3), 0xFF0000FFu);
+    EXPECT_EQ(p.At(3, 12), kWhite);
+    EXPECT_EQ(p.At(12, 3), kWhite);
+    // Popped entirely, nothing clips.
+    p = RedAfter([&](Renderer& r, const Shape&) {
+        r.BeginMask();
+        r.DrawShape(left, toPx, {});
+        r.EndMask();
+        r.PopMask();
+    });
+    EXPECT_EQ(p.At(12, 8), kRed);
+}
+
+struct BlendCase {
+    BlendMode mode;
+    Pixel src, dst, expected;
+};
+
+class BlendModes : public ::testing::TestWithParam<BlendCase> {};
+
+TEST_P(BlendModes, CompositeKnownPixels) {
+    const BlendCase& c = GetParam();
+    EXPECT_EQ(BlendPixel(c.mode, c.src, c.dst), c.expected)
+        << std::hex << BlendPixel(c.mode, c.src, c.dst);
+}
+
+// Source 0x804020 and backdrop 0x4080C0, both opaque unless the case says otherwise.
+INSTANTIATE_TEST_SUITE_P(
+    Render, BlendModes,
+    ::testing::Values(BlendCase{BlendMode::Normal, 0xFF804020, 0xFF4080C0, 0xFF804020},
+                      BlendCase{BlendMode::Layer, 0x80402010, 0xFF4080C0, 0xFF606070},
+                      BlendCase{BlendMode::Multiply, 0xFF804020, 0xFF4080C0, 0xFF202018},
+                      BlendCase{BlendMode::Screen, 0xFF804020, 0xFF4080C0, 0xFFA0A0C8},
+                      BlendCase{BlendMode::Lighten, 0xFF804020, 0xFF4080C0, 0xFF8080C0},
+                      BlendCase{BlendMode::Darken, 0xFF804020, 0xFF4080C0, 0xFF404020},
+                      BlendCase{BlendMode::Difference, 0xFF804020, 0xFF4080C0, 0xFF4040A0},
+                      BlendCase{BlendMode::Add, 0xFF804020, 0xFF4080C0, 0xFFC0C0E0},
+                      BlendCase{BlendMode::Subtract, 0xFF804020, 0xFF4080C0, 0xFF0040A0},
+                      BlendCase{BlendMode::Invert, 0xFF804020, 0xFF4080C0, 0xFFBF7F3F},
+                      BlendCase{BlendMode::Alpha, 0x80000000, 0xFF4080C0, 0x80204060},
+                      BlendCase{BlendMode::Erase, 0x80000000, 0xFF4080C0, 0x7F204060},
+                      BlendCase{BlendMode::Overlay, 0xFF804020, 0xFF4080C0, 0xFF404191},
+                      BlendCase{BlendMode::HardLight, 0xFF804020, 0xFF4080C0, 0xFF414030},
+                      // Over a transparent backdrop every separable mode is the source itself.
+                      BlendCase{BlendMode::Multiply, 0xFF804020, 0x00000000, 0xFF804020},
+                      BlendCase{BlendMode::Difference, 0xFF804020, 0x00000000, 0xFF804020}));
+
+TEST(RenderLayers, ALayerIsCompositedWithItsModeOnlyWhenPopped) {
+    constexpr Pixel kRed = 0xFFFF0000;
+    // Multiply: red over white stays red; red times blue is black.
+    PixelBuffer p = RedAfter([](Renderer& r, const Shape&) { r.PushLayer(BlendMode::Multiply); });
+    EXPECT_EQ(p.At(8, 8), kRed);
+    p = RedAfter([](Renderer& r, const Shape& full) {
+        r.DrawShape(full, Matrix::Scale(0.05, 0.05), {0, 0, 0, 256, 0, 0, 255, 0});  // blue
+        r.PushLayer(BlendMode::Multiply);
+    });
+    EXPECT_EQ(p.At(8, 8), kBlack);
+    // Inside a Layer group, an Alpha child keeps the group only where it covers; the group
+    // then lands on the stage.
+    const Shape left = ParsedRect(0, 0, 160, 320);
+    p = RedAfter([&](Renderer& r, const Shape& full) {
+        r.PushLayer(BlendMode::Layer);
+        r.DrawShape(full, Matrix::Scale(0.05, 0.05), {0, 0, 0, 256, 0, 0, 255, 0});  // blue
+        r.PushLayer(BlendMode::Alpha);
+        r.DrawShape(left, Matrix::Scale(0.05, 0.05), {});
+        r.PopLayer();
+        r.PopLayer();
+        r.PushLayer(BlendMode::Layer);
+        r.PushLayer(BlendMode::Erase);  // the red square erases the group where it covers
+    });
+    EXPECT_EQ(p.At(3, 8), 0xFF0000FFu);
+    EXPECT_EQ(p.At(15, 8), kWhite);  // past the left square and its wide stroke
+    // Straight on the stage, with no layer to act on, Alpha draws as Normal.
+    p = RedAfter([](Renderer& r, const Shape&) { r.PushLayer(BlendMode::Alpha); });
+    EXPECT_EQ(p.At(8, 8), kRed);
+    // A layer's own colour transform applies when it is composited.
+    p = RedAfter([](Renderer& r, const Shape&) {
+        r.PushLayer(BlendMode::Layer, {256, 256, 256, 128, 0, 0, 0, 0});
+    });
+    EXPECT_EQ(p.At(8, 8), Over(Premultiply({255, 0, 0, 127}), kWhite));
+}
+
+TEST(RenderLayers, BadNestingAndDepthBeyondTheCapsDrawWithoutLayers) {
+    PixelBuffer p = RedAfter([](Renderer& r, const Shape&) {
+        r.PopLayer();  // nothing open: ignored
+        r.EndMask();
+        r.PopMask();
+        for (int i = 0; i < Renderer::kMaxLayerDepth + 5; ++i) r.PushLayer(BlendMode::Layer);
+        for (int i = 0; i < Renderer::kMaxMaskDepth + 5; ++i) {
+            r.BeginMask();
+            r.EndMask();  // empty masks would hide everything below the cap
+            r.PopMask();
+        }
+        // Left open: EndFrame closes them.
+    });
+    EXPECT_EQ(p.At(8, 8), 0xFFFF0000u);
+    Renderer idle;
+    idle.DrawShape(ParsedRect(0, 0, 10, 10), {}, {});  // before any frame: nothing happens
+    idle.PopLayer();
+    idle.EndFrame();
+}
+
+struct StageCase {
+    ScaleMode mode;
+    Point topLeft, bottomRight;  // where the stage's corners land in an 800 x 400 device
+};
+
+class StageTransform : public ::testing::TestWithParam<StageCase> {};
+
+TEST_P(StageTransform, PlacesTheStageCentred) {
+    const StageCase& c = GetParam();
+    // A 400 x 300 stage whose rectangle starts at (100, 40) twips.
+    const Rect stage{100, 100 + 8000, 40, 40 + 6000};
+    const StageView v = MakeStageView(c.mode, 800, 400, stage);
+    const Point tl = v.toDevice.Apply({100, 40}), br = v.toDevice.Apply({8100, 6040});
+    EXPECT_NEAR(tl.x, c.topLeft.x, 1e-9);
+    EXPECT_NEAR(tl.y, c.topLeft.y, 1e-9);
+    EXPECT_NEAR(br.x, c.bottomRight.x, 1e-9);
+    EXPECT_NEAR(br.y, c.bottomRight.y, 1e-9);
+    EXPECT_EQ(v.stage.left, static_cast<int>(c.topLeft.x));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, StageTransform,
+    ::testing::Values(StageCase{ScaleMode::ShowAll, {133, 0}, {133 + 400 * 4.0 / 3, 400}},
+                      StageCase{ScaleMode::ExactFit, {0, 0}, {800, 400}},
+                      StageCase{ScaleMode::NoBorder, {0, -100}, {800, 500}},
+                      StageCase{ScaleMode::NoScale, {200, 50}, {600, 350}}));
+
+TEST(RenderSurface, SizesBeyondTheCapsAreRefused) {
+    PixelBuffer p(4, 4);
+    EXPECT_FALSE(p.Resize(kMaxSurfaceSide + 1, 1));
+    EXPECT_EQ(p.Width(), 0);
+    EXPECT_FALSE(p.Resize(-1, 10));
+    EXPECT_FALSE(SurfaceSizeAllowed(kMaxSurfaceSide, kMaxSurfaceSide));  // 64 M pixels
+    EXPECT_TRUE(SurfaceSizeAllowed(kMaxSurfaceSide, 4096));
+    // Drawing on a surface that has no pixels does nothing, safely.
+    Renderer r;
+    r.BeginFrame(p, MakeStageView(ScaleMode::ShowAll, 0, 0, Rect{0, 20, 0, 20}), Rgb{});
+    r.DrawShape(ParsedRect(0, 0, 200, 200), Matrix::Scale(0.05, 0.05), {});
+    r.PushLayer(BlendMode::Multiply);
+    r.PopLayer();
+    r.EndFrame();
+}
+
+TEST(RenderMemory, SteadyFramesReuseEveryBuffer) {
+    const Shape shape = ParsedRect(20, 20, 200, 200);
+    PixelBuffer p(64, 64);
+    Renderer r;
+    r.SetQuality(Quality::High);
+    const StageView view = MakeStageView(ScaleMode::ShowAll, 64, 64, Rect{0, 1280, 0, 1280});
+    auto frame = [&] {
+        r.BeginFrame(p, view, Rgb{0, 0, 0});
+        r.BeginMask();
+        r.DrawShape(shape, view.toDevice, {});
+        r.EndMask();
+        r.PushLayer(BlendMode::Screen);
+        r.DrawShape(shape, view.toDevice * Matrix::Translate(100, 100), {});
+        r.PopLayer();
+        r.PopMask();
+        r.EndFrame();
+    };
+    frame();
+    const std::size_t held = r.BytesHeld();
+    const std::uint64_t growths = r.Stats().growths;
+    for (int i = 0; i < 5; ++i) frame();
+    EXPECT_EQ(r.BytesHeld(), held);
+    EXPECT_EQ(r.Stats().growths, growths);
+    EXPECT_EQ(r.Stats().shapes, 12u);
+}
+
+TEST(RenderFuzz, SeedsSurviveTruncationAndByteFlips) {
+    for (const swfwriter::ShapeSeed& seed : swfwriter::ShapeSeeds()) {
+        SCOPED_TRACE(seed.name);
+        FuzzShapeInput(seed.bytes.data(), seed.bytes.size());
+        // A sample of cuts and flips: the fuzzer does the thorough work, this keeps its entry
+        // honest on every test run.
+        for (std::size_t size = 0; size < seed.bytes.size(); size += 7) {
+            FuzzShapeInput(seed.bytes.data(), size);
+        }
+        std::vector<std::uint8_t> flipped = seed.bytes;
+        for (std::size_t i = 1; i < flipped.size(); i += 5) {
+            flipped[i] ^= 0xA5;
+            FuzzShapeInput(flipped.data(), flipped.size());
+            flipped[i] ^= 0xA5;
+        }
+    }
+}
+
+}  // namespace
