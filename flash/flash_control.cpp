@@ -4,10 +4,12 @@
 #include <oleauto.h>
 #include <oleidl.h>
 
+#include <memory>
 #include <string>
 
 #include "base/ansi_text.h"
 #include "flash/control_model.h"
+#include "flash/sound/wave_output.h"
 #include "win/ansi_wide.h"
 #include "win/ax_host.h"
 #include "win/com_ptr.h"
@@ -217,6 +219,9 @@ private:
     win::ComPtr<IOleInPlaceSite> inPlaceSite_;
     HWND window_ = nullptr;
     ControlModel model_;
+    // Made with the first movie and kept until the control goes (before the model: it mixes
+    // the model's sound on its own thread).
+    std::unique_ptr<sound::WaveOutput> output_;
     LARGE_INTEGER lastTick_{};
 };
 
@@ -274,6 +279,10 @@ HRESULT FlashControl::Activate(IOleClientSite* site, HWND parent, LPCRECT pos) {
 }
 
 void FlashControl::Load(const std::string& location) {
+    if (!output_) {
+        output_ = std::make_unique<sound::WaveOutput>(model_.Sound());
+        model_.SetAudioClock([this] { return output_->PlayedFrames(); });
+    }
     model_.SetMovie(location, LoadMovieFile(location));
     QueryPerformanceCounter(&lastTick_);
     RestartTimer();

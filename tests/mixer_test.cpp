@@ -424,67 +424,6 @@ TEST(MixerAllocations, NoneWhileMixingEventsStreamsAndEnvelopes) {
 
 // ---- The stream clock -------------------------------------------------------------------------
 
-// A stand-in for the sound device on simulated time: what it has played is the audio clock,
-// and it keeps the same lead of mixed frames over it as the real output does.
-class SimulatedDevice {
-public:
-    explicit SimulatedDevice(SoundEngine& engine) : engine_(engine) {}
-
-    // The audio clock moves on by `frames` played frames.
-    void Play(std::uint64_t frames) {
-        played_ += frames;
-        while (mixed_.size() / 2 < played_ + kLead) {
-            const Samples part = Mixed(engine_, 1024);
-            mixed_.insert(mixed_.end(), part.begin(), part.end());
-        }
-    }
-    std::uint64_t Played() const { return played_; }
-    // The sample being heard now (left side).
-    std::int16_t Heard() const { return played_ == 0 ? 0 : mixed_[2 * (played_ - 1)]; }
-
-private:
-    static constexpr std::uint64_t kLead = 4096;
-    SoundEngine& engine_;
-    std::uint64_t played_ = 0;
-    Samples mixed_;
-};
-
-// A 2-second stream over 24 frames at 12 fps; each tick "draws" for 150 to 250 ms of audio
-// time, slower than the 83 ms a frame lasts. The timeline follows the sound: at every tick it
-// shows the frame whose sound is heard, dropping the frames it could not draw, and it reaches
-// its last frame at 2 s.
-TEST(StreamClock, TimelineFollowsTheSoundWhenDrawingIsSlow) {
-    const PcmStream stream(24, 3675);  // 3675 = 44100 / 12
-    SoundEngine engine;
-    SimulatedDevice device(engine);
-    std::size_t frame = 0;  // the timeline, on the frame where the stream starts
-    ASSERT_TRUE(engine.StartStream(1, stream.head, stream.Blocks(), 0, 12));
-    StreamClock clock;
-    clock.Start(0, engine.StreamStart(1), 12);
-
-    const std::uint64_t drawTimes[] = {6615, 11025, 8820, 7718};  // 150, 250, 200, 175 ms
-    std::size_t dropped = 0;
-    std::size_t lastFrameAt = 0;
-    for (int tick = 0; device.Played() < 2 * 44100 + 11025; ++tick) {
-        device.Play(drawTimes[tick % 4]);
-        const std::size_t target = std::min<std::size_t>(clock.FrameAt(device.Played()), 23);
-        const std::size_t steps = target > frame ? target - frame : 0;
-        frame += steps;
-        dropped += steps > 1 ? steps - 1 : 0;
-        // The frame shown is the frame whose block is being heard.
-        if (device.Played() < 2 * 44100) {
-            EXPECT_EQ(frame * 100 + 1, static_cast<unsigned>(device.Heard()))
-                << "at " << device.Played();
-        }
-        if (frame == 23 && lastFrameAt == 0) lastFrameAt = device.Played();
-    }
-    EXPECT_GT(dropped, 6u);
-    // Frame 23 begins at 23/12 s; the last tick before it may be up to one draw late, and
-    // a frame is 3675 played frames: the last frame is reached at 2 s within a frame.
-    EXPECT_NEAR(static_cast<double>(lastFrameAt), 2.0 * 44100, 3675 + 11025 - 3675);
-    EXPECT_GE(lastFrameAt, 23u * 3675);
-}
-
 // The audio clock, not the timer, sets the pace: an output that stalls (a device that ran
 // dry) holds the timeline, and one that starts late holds it on its first frame.
 TEST(StreamClock, FramesWaitForTheSoundToBeHeard) {

@@ -9,6 +9,7 @@
 
 #include "flash/sound/decoder.h"
 #include "flash/sound/mixer.h"
+#include "flash/sound/sound_engine.h"
 
 namespace soundtest {
 
@@ -72,5 +73,36 @@ inline std::vector<std::int16_t> Side(std::span<const std::int16_t> stereo, unsi
     for (std::size_t i = side; i < stereo.size(); i += 2) out.push_back(stereo[i]);
     return out;
 }
+
+// A stand-in for the sound device on simulated time: what it has played is the audio clock,
+// and it keeps the lead of mixed frames over it that the real output keeps.
+class SimulatedDevice {
+public:
+    explicit SimulatedDevice(flash::sound::SoundEngine& engine) : engine_(engine) {}
+
+    // The audio clock moves on by `frames` played frames.
+    void Play(std::uint64_t frames) {
+        played_ += frames;
+        while (mixed_.size() / 2 < played_ + kLead) {
+            const std::vector<std::int16_t> part = Mixed(engine_, 1024);
+            mixed_.insert(mixed_.end(), part.begin(), part.end());
+        }
+    }
+    std::uint64_t Played() const { return played_; }
+    // The sample being heard now (left side).
+    std::int16_t Heard() const { return played_ == 0 ? 0 : mixed_[2 * (played_ - 1)]; }
+    // The left side of what was mixed from output frame `from` on.
+    std::vector<std::int16_t> MixedFrom(std::uint64_t from) const {
+        std::vector<std::int16_t> left;
+        for (std::size_t i = 2 * from; i < mixed_.size(); i += 2) left.push_back(mixed_[i]);
+        return left;
+    }
+
+private:
+    static constexpr std::uint64_t kLead = 4096;
+    flash::sound::SoundEngine& engine_;
+    std::uint64_t played_ = 0;
+    std::vector<std::int16_t> mixed_;
+};
 
 }  // namespace soundtest
