@@ -48,12 +48,12 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-// Straight (not premultiplied) colour with alpha, as RGBA records store it.
+// A straight (not premultiplied) colour with alpha; opaque unless told otherwise.
 struct Rgba {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
     std::uint8_t b = 0;
-    std::uint8_t a = 0;
+    std::uint8_t a = 255;
     bool operator==(const Rgba&) const = default;
 };
 

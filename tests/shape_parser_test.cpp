@@ -9,6 +9,7 @@ namespace {
 
 using namespace flash::render;
 using swfwriter::ShapeWriter;
+using flash::Rgba;
 
 Shape Parse(const ShapeWriter& w, std::uint8_t swfVersion = 10) {
     std::optional<Shape> s = ParseShape(w.TagCode(), w.Build(), swfVersion);

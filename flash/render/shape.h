@@ -22,15 +22,6 @@
 
 namespace flash::render {
 
-// A straight (not premultiplied) colour.
-struct Rgba {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
-    std::uint8_t a = 255;
-    bool operator==(const Rgba&) const = default;
-};
-
 enum class FillKind : std::uint8_t {
     Solid,
     LinearGradient,
