@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +16,7 @@
 
 #include "flash/sound/sound_engine.h"
 #include "flash/sound/wave_output.h"
+#include "tests/process_threads.h"
 #include "tools/sound_writer.h"
 
 namespace {
@@ -57,24 +57,8 @@ public:
     std::atomic<std::uint64_t> micros{1000000};
 };
 
-template <typename Condition>
-bool WaitFor(Condition done) {
-    for (int i = 0; i < 20000 && !done(); ++i) Sleep(1);
-    return done();
-}
-
-std::set<DWORD> ThreadsOfThisProcess() {
-    std::set<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
-    }
-    CloseHandle(snapshot);
-    return ids;
-}
+using testsupport::ThreadsOfThisProcess;
+using testsupport::WaitFor;
 
 TEST(WaveOutput, SilentOutputKeepsTimeOnItsClockAndLogsOnce) {
     ASSERT_TRUE(g_watching);
