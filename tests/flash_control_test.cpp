@@ -281,7 +281,8 @@ TEST_F(HostedControl, PlaysTheMovieThroughItsDispatchInterface) {
 }
 
 // The control's sound plays on one thread of its own, made with its first movie, kept for
-// the next movie, and gone with the control.
+// the next movie, and gone with the control's window, though the wrapper still holds the
+// control.
 TEST_F(HostedControl, SoundHasOneThreadForTheControlsLifeAndNoneAfter) {
     const std::string soundPath = moviePath_ + ".sound.swf";
     swfwriter::MovieBuilder movie;
@@ -319,8 +320,8 @@ TEST_F(HostedControl, SoundHasOneThreadForTheControlsLifeAndNoneAfter) {
         const std::set<DWORD> now = made(before);  // no thread beyond the first movie's
         EXPECT_TRUE(std::includes(ours.begin(), ours.end(), now.begin(), now.end()));
         DestroyWindow(flash.Window());
+        EXPECT_TRUE(testsupport::WaitFor([&] { return made(before).empty(); }));
     }
-    EXPECT_TRUE(testsupport::WaitFor([&] { return made(before).empty(); }));
     DeleteFileA(soundPath.c_str());
 }
 

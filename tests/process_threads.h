@@ -24,10 +24,15 @@ inline std::set<DWORD> ThreadsOfThisProcess() {
 
 // Waits for a thread of the program to make `done` true, with a deadline that only a broken
 // program reaches (20 s); returns whether it did.
+// The deadline is kept by the tick count: Sleep(1) may sleep a whole scheduler tick.
 template <typename Condition>
 bool WaitFor(Condition done) {
-    for (int i = 0; i < 20000 && !done(); ++i) Sleep(1);
-    return done();
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return done();
+        Sleep(1);
+    }
+    return true;
 }
 
 }  // namespace testsupport
