@@ -2,6 +2,10 @@
 // 550 x 400 and 1920 x 1080 (the stage shown whole), by our renderer and by cairo filling and
 // stroking the same flattened paths with anti-aliasing, in the same run. Also counts the heap
 // allocations and the buffer growth of steady drawing, which should both be zero.
+//
+// Then the frame rate: every corpus movie without scripts played and drawn frame after frame
+// at its stage size through swfrender's session, on one core (processor time), with the heap allocations of
+// steady playback counted.
 #include <cairo.h>
 
 #include <algorithm>
@@ -17,7 +21,7 @@
 #include "bench/median.h"
 #include "flash/render/flatten.h"
 #include "flash/render/renderer.h"
-#include "tests/render_scene.h"
+#include "tools/movie_session.h"
 
 namespace {
 
@@ -112,13 +116,40 @@ void Flatten(const Edge& e, const Matrix& m, std::vector<Point>& out) {
     }
 }
 
-std::vector<CairoOp> PrepareCairo(const rendertest::RootScene& scene, const StageView& view) {
+// A shape of the display tree with its whole placement (stage twips), as the stage drawer
+// meets it.
+struct Placed {
+    const Shape* shape;
+    Matrix matrix;
+};
+
+void CollectShapes(const Movie& movie, const Clip& clip, const Matrix& m,
+                   std::map<const Character*, Shape>& parsed, std::vector<Placed>& out) {
+    for (const DisplayEntry& e : clip.Entries()) {
+        if (e.character == nullptr || !e.visible || e.clipDepth != 0) continue;
+        const Matrix placed = m * e.matrix;
+        if (e.character->kind == CharacterKind::Shape) {
+            auto it = parsed.find(e.character);
+            if (it == parsed.end()) {
+                std::optional<Shape> shape = ParseShape(
+                    e.character->tagCode, movie.Bytes(e.character->body), movie.header.version);
+                if (!shape) continue;
+                it = parsed.emplace(e.character, std::move(*shape)).first;
+            }
+            out.push_back({&it->second, placed});
+        } else if (e.clip != nullptr) {
+            CollectShapes(movie, *e.clip, placed, parsed, out);
+        }
+    }
+}
+
+std::vector<CairoOp> PrepareCairo(const std::vector<Placed>& scene, const StageView& view) {
     std::vector<CairoOp> ops;
     cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(scratch);
     std::vector<Point> pts;
-    for (const rendertest::Placement& p : scene.Placements()) {
-        const Shape& shape = scene.Shapes().at(p.character);
+    for (const Placed& p : scene) {
+        const Shape& shape = *p.shape;
         const Matrix m = view.toDevice * p.matrix;
         for (const StyleGroup& g : shape.groups) {
             std::map<std::uint16_t, std::vector<Segment>> byStyle;
@@ -200,13 +231,42 @@ void DrawCairo(cairo_t* cr, const std::vector<CairoOp>& ops, Rgb bg) {
     }
 }
 
-void DrawOurs(Renderer& r, Surface& surface, const rendertest::RootScene& scene,
-              const StageView& view, Rgb bg) {
-    r.BeginFrame(surface, view, bg);
-    for (const rendertest::Placement& p : scene.Placements()) {
-        r.DrawShape(scene.Shapes().at(p.character), view.toDevice * p.matrix, p.cx);
+// One scripted-free movie played and drawn frame after frame at its stage size: frames per
+// second, and the heap allocations of the frames after the first pass through the movie.
+struct Playback {
+    double fps = 0;
+    long steadyAllocations = 0;
+    int frames = 0;
+};
+
+Playback Play(const std::string& path) {
+    Playback result;
+    std::string error;
+    std::unique_ptr<swfrender::MovieSession> session =
+        swfrender::MovieSession::Open(path, nullptr, error);
+    if (!session) return result;
+    // Enough frames to take a measurable time, and every frame of the movie at least twice,
+    // so the steady part starts after each frame has been drawn once.
+    const int total = static_cast<int>(session->GetPlayer().TotalFrames());
+    const int warm = std::max(total, 1);
+    for (int f = 0; f < warm; ++f) {
+        session->StepFrame();
+        session->Draw(0, 0, Quality::High);
     }
-    r.EndFrame();
+    result.frames = std::max(60, 2 * warm);
+    auto run = [&] {
+        for (int f = 0; f < result.frames; ++f) {
+            session->StepFrame();
+            session->Draw(0, 0, Quality::High);
+        }
+    };
+    // Counted on a run of its own: the timing keeps its own records.
+    const long before = g_allocations.load();
+    run();
+    result.steadyAllocations = g_allocations.load() - before;
+    const double ms = MedianCpuMs(3, run);
+    result.fps = ms > 0 ? result.frames * 1000.0 / ms : 0;
+    return result;
 }
 
 }  // namespace
@@ -224,29 +284,38 @@ int main(int argc, char** argv) {
     const std::string only = argc > 2 ? argv[2] : "";
     for (const char* name : movies) {
         if (std::string(name).find(only) == std::string::npos) continue;
-        std::string why;
-        auto scene = rendertest::RootScene::Load(corpus + "/" + name + "/test.swf", why);
-        if (!scene) {
-            std::printf("%s: %s\n", name, why.c_str());
+        std::string error;
+        std::unique_ptr<swfrender::MovieSession> session =
+            swfrender::MovieSession::Open(corpus + "/" + name + "/test.swf", nullptr, error);
+        if (!session) {
+            std::printf("%s\n", error.c_str());
             continue;
         }
-        const Rgb bg = scene->MovieData().background.value_or(Rgb{255, 255, 255});
+        session->StepFrame();
+        const Movie& movie = session->GetMovie();
+        std::map<const Character*, Shape> parsed;
+        std::vector<Placed> scene;
+        CollectShapes(movie, session->GetPlayer().Root(), Matrix{}, parsed, scene);
+        const Rgb bg = movie.background.value_or(Rgb{255, 255, 255});
+        StageDrawer drawer(movie);
+        auto DrawOurs = [&](Renderer& r, Surface& surface) {
+            drawer.Draw(session->GetPlayer(), r, surface, ScaleMode::ShowAll, bg);
+        };
         for (auto [w, h] : sizes) {
-            const StageView view =
-                MakeStageView(ScaleMode::ShowAll, w, h, scene->MovieData().header.stage);
+            const StageView view = MakeStageView(ScaleMode::ShowAll, w, h, movie.header.stage);
             PixelBuffer surface(w, h);
             Renderer ours;
             // Every frame of the movie each round (the corpus' heavy movies have one).
             const int frames = 10;
             ours.SetQuality(Quality::High);
-            DrawOurs(ours, surface, *scene, view, bg);
+            DrawOurs(ours, surface);
             const long before = g_allocations.load();
             const std::uint64_t growthsBefore = ours.Stats().growths;
-            for (int f = 0; f < frames; ++f) DrawOurs(ours, surface, *scene, view, bg);
+            for (int f = 0; f < frames; ++f) DrawOurs(ours, surface);
             const long steadyAllocations = g_allocations.load() - before;
             const std::uint64_t steadyGrowths = ours.Stats().growths - growthsBefore;
 
-            const std::vector<CairoOp> ops = PrepareCairo(*scene, view);
+            const std::vector<CairoOp> ops = PrepareCairo(scene, view);
             cairo_surface_t* cs = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
             cairo_t* cr = cairo_create(cs);
             cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
@@ -259,14 +328,14 @@ int main(int argc, char** argv) {
                 high.push_back(MedianMs(1,
                                         [&] {
                                             for (int f = 0; f < frames; ++f)
-                                                DrawOurs(ours, surface, *scene, view, bg);
+                                                DrawOurs(ours, surface);
                                         }) /
                                frames);
                 ours.SetQuality(Quality::Best);
                 best.push_back(MedianMs(1,
                                         [&] {
                                             for (int f = 0; f < frames; ++f)
-                                                DrawOurs(ours, surface, *scene, view, bg);
+                                                DrawOurs(ours, surface);
                                         }) /
                                frames);
                 cairo.push_back(MedianMs(1,
@@ -295,5 +364,40 @@ int main(int argc, char** argv) {
                 ours.BytesHeld() / 1024);
         }
     }
+
+    // The frame rate of every corpus movie without scripts, at its stage size.
+    std::printf("\n%-60s %8s %8s %12s\n", "movie without scripts", "frames", "fps",
+                "allocations");
+    const std::string manifest = corpus + "/../manifest.csv";
+    std::FILE* list = std::fopen(manifest.c_str(), "r");
+    if (list == nullptr) {
+        std::printf("no manifest at %s\n", manifest.c_str());
+        return 1;
+    }
+    char line[1024];
+    double slowest = 1e300;
+    std::string slowestName;
+    long allocations = 0;
+    while (std::fgets(line, sizeof line, list)) {
+        // path,signature,version,script,tag_codes
+        std::string row(line);
+        const std::size_t c1 = row.find(','), c2 = row.find(',', c1 + 1),
+                          c3 = row.find(',', c2 + 1), c4 = row.find(',', c3 + 1);
+        if (c4 == std::string::npos || row.substr(c3 + 1, c4 - c3 - 1) != "none") continue;
+        const std::string path = row.substr(0, c1);
+        if (path.rfind("images/", 0) != 0) continue;
+        if (path.find(only) == std::string::npos) continue;
+        const Playback p = Play(corpus + "/../" + path + "/test.swf");
+        std::printf("%-60s %8d %8.0f %12ld\n", path.c_str(), p.frames, p.fps,
+                    p.steadyAllocations);
+        allocations += p.steadyAllocations;
+        if (p.fps < slowest) {
+            slowest = p.fps;
+            slowestName = path;
+        }
+    }
+    std::fclose(list);
+    std::printf("slowest: %.0f fps (%s); allocations in steady playback, all movies: %ld\n",
+                slowest, slowestName.c_str(), allocations);
     return 0;
 }

@@ -21,11 +21,17 @@ void ControlModel::Forget() {
 
 void ControlModel::SetMovie(const std::string& location, LoadResult loaded) {
     location_ = location;
+    ++generation_;
     Forget();
     if (!loaded.Ok()) return;
     player_.emplace(std::move(loaded.movie));
+    // The sound listens before the first frame is entered: its sounds start with it.
     movieSound_ = std::make_unique<MovieSound>(player_->GetMovie(), engine_);
     player_->SetFrameSound(movieSound_.get());
+    // The first frame shows as soon as the movie is there, before any time has passed; the
+    // next one follows a frame interval later.
+    player_->StepFrame();
+    Synced();
 }
 
 long ControlModel::TotalFrames() const {

@@ -44,6 +44,8 @@ public:
     const flash::Movie* Loaded() const { return player_ ? &player_->GetMovie() : nullptr; }
     // The movie being played, for drawing its display tree; null without a movie.
     const Player* Playing() const { return player_ ? &*player_ : nullptr; }
+    // Counts SetMovie calls: a drawing made for one movie is never taken for another's.
+    std::uint64_t MovieGeneration() const { return generation_; }
 
     long TotalFrames() const;
     long CurrentFrame() const;
@@ -89,6 +91,7 @@ private:
     void FollowStream();
 
     std::string location_;
+    std::uint64_t generation_ = 0;
     // The engine outlives the player: streams read the movie's bytes until Forget().
     sound::SoundEngine engine_;
     std::optional<Player> player_;

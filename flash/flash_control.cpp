@@ -9,6 +9,7 @@
 
 #include "base/ansi_text.h"
 #include "flash/control_model.h"
+#include "flash/render/stage_picture.h"
 #include "flash/sound/wave_output.h"
 #include "win/ansi_wide.h"
 #include "win/ax_host.h"
@@ -42,10 +43,9 @@ constexpr NameDispid kNames[] = {
     {L"BGColor", win::kDispidBgColor},
 };
 
-// The colour a quarter of the way to black: the part of the window the stage leaves free.
-COLORREF Shade(COLORREF c) {
-    return RGB(GetRValue(c) * 3 / 4, GetGValue(c) * 3 / 4, GetBValue(c) * 3 / 4);
-}
+// A stall of the user-interface thread (a modal loop, a slow disk) longer than this is not
+// made up for afterwards: the movie goes on from where it was rather than racing ahead.
+constexpr long long kMaxCatchUpUs = 250000;
 
 class FlashControl final : public IOleObject, public IOleInPlaceObject, public IDispatch {
 public:
@@ -215,8 +215,16 @@ private:
     void StopOutput();
     void RestartTimer();
     void Paint();
+    bool EnsureDib(int width, int height);
     void Changed() {
         if (window_) InvalidateRect(window_, nullptr, FALSE);
+    }
+    // After a tick: repaint only when the picture changed.
+    void ChangedIfStale() {
+        RECT client{};
+        if (window_ && GetClientRect(window_, &client) &&
+            picture_.Stale(model_, client.right, client.bottom))
+            InvalidateRect(window_, nullptr, FALSE);
     }
 
     ULONG refs_ = 1;
@@ -228,6 +236,13 @@ private:
     // that it also goes first otherwise: it mixes the model's sound on its own thread).
     std::unique_ptr<sound::WaveOutput> output_;
     LARGE_INTEGER lastTick_{};
+    // The stage's picture, drawn by the engine into a top-down 32-bit DIB section of the
+    // window's size and copied to the screen at each paint.
+    render::StagePicture picture_;
+    win::UniqueHbitmap dib_;
+    void* bits_ = nullptr;
+    int dibWidth_ = 0;
+    int dibHeight_ = 0;
 };
 
 LRESULT CALLBACK StageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -311,19 +326,53 @@ void FlashControl::RestartTimer() {
     if (model_.HasMovie()) SetTimer(window_, kPlayTimer, model_.FrameIntervalMs(), nullptr);
 }
 
+bool FlashControl::EnsureDib(int width, int height) {
+    if (dib_ && width == dibWidth_ && height == dibHeight_) return true;
+    dib_.reset();
+    bits_ = nullptr;
+    dibWidth_ = dibHeight_ = 0;
+    if (!render::SurfaceSizeAllowed(width, height)) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top row
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dib_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    if (!dib_ || bits_ == nullptr) {
+        dib_.reset();
+        bits_ = nullptr;
+        return false;
+    }
+    dibWidth_ = width;
+    dibHeight_ = height;
+    picture_.Invalidate();
+    return true;
+}
+
 void FlashControl::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window_, &ps);
     RECT client{};
     GetClientRect(window_, &client);
-    const COLORREF background = model_.BackgroundColorref();
-    const PixelRect stage = model_.StageRect(client.right, client.bottom);
-    const RECT stageRect{stage.left, stage.top, stage.right, stage.bottom};
-    win::UniqueHbrush outside(CreateSolidBrush(Shade(background)));
-    win::UniqueHbrush inside(CreateSolidBrush(background));
-    // The free margins first, then the stage over them (NoBorder may overhang the window).
-    FillRect(dc, &client, outside.get());
-    FillRect(dc, &stageRect, inside.get());
+    if (client.right > 0 && client.bottom > 0) {
+        if (EnsureDib(client.right, client.bottom)) {
+            render::SurfaceView surface(bits_, dibWidth_, dibHeight_, std::ptrdiff_t{dibWidth_} * 4);
+            picture_.Update(model_, surface);
+            GdiFlush();
+            win::UniqueHdc memory(CreateCompatibleDC(dc));
+            const HGDIOBJ old = SelectObject(memory.get(), dib_.get());
+            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                   ps.rcPaint.bottom - ps.rcPaint.top, memory.get(), ps.rcPaint.left,
+                   ps.rcPaint.top, SRCCOPY);
+            SelectObject(memory.get(), old);
+        } else {
+            // Too large to draw (or out of memory): the background colour at least.
+            win::UniqueHbrush brush(CreateSolidBrush(model_.BackgroundColorref()));
+            FillRect(dc, &client, brush.get());
+        }
+    }
     EndPaint(window_, &ps);
 }
 
@@ -342,10 +391,12 @@ LRESULT FlashControl::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
                 LARGE_INTEGER now, frequency;
                 QueryPerformanceCounter(&now);
                 QueryPerformanceFrequency(&frequency);
-                const long long elapsedUs =
+                long long elapsedUs =
                     (now.QuadPart - lastTick_.QuadPart) * 1000000 / frequency.QuadPart;
+                if (elapsedUs > kMaxCatchUpUs) elapsedUs = kMaxCatchUpUs;
                 lastTick_ = now;
                 model_.Tick(std::chrono::microseconds(elapsedUs));
+                ChangedIfStale();
             }
             return 0;
         case WM_NCDESTROY:

@@ -176,7 +176,9 @@ protected:
         GetTempPathA(MAX_PATH, temp);
         moviePath_ = std::string(temp) + "flash-control-test.swf";
         swfwriter::MovieBuilder movie;
+        // A green square covering the whole stage, so a picture shows where the stage lies.
         movie.StagePixels(200, 200).FrameRate(50).BackgroundColor({0x20, 0x80, 0xE0});
+        movie.Rectangle(1, 200 * 20, 200 * 20, {0, 0xFF, 0}).PlaceObject(1, 1, 0, 0);
         for (int i = 0; i < 100; ++i) movie.ShowFrame();
         ASSERT_TRUE(swfwriter::WriteFile(moviePath_, movie.Build()));
     }
@@ -339,14 +341,14 @@ TEST_F(HostedControl, FollowsTheHostsSizeAndPaintsByScaleMode) {
     flash.SetMovie(moviePath_);
     flash.Stop();
     flash.SetBGColor("FF0000");
-    const COLORREF red = RGB(0xFF, 0, 0), margin = RGB(0xBF, 0, 0);
-    // A 200 x 200 stage in a 400 x 300 window.
+    const COLORREF red = RGB(0xFF, 0, 0), green = RGB(0, 0xFF, 0);
+    // A 200 x 200 stage in a 400 x 300 window; the margins show the background colour.
     struct Expect {
         const char* mode;
         COLORREF left, centre;  // at x = 20 and x = 200 on the middle line
     };
-    for (const Expect& e : {Expect{"ShowAll", margin, red}, Expect{"ExactFit", red, red},
-                            Expect{"NoBorder", red, red}, Expect{"NoScale", margin, red}}) {
+    for (const Expect& e : {Expect{"ShowAll", red, green}, Expect{"ExactFit", green, green},
+                            Expect{"NoBorder", green, green}, Expect{"NoScale", red, green}}) {
         flash.SetScale(e.mode);
         EXPECT_EQ(PixelAt(stage, 20, 150), e.left) << e.mode;
         EXPECT_EQ(PixelAt(stage, 200, 150), e.centre) << e.mode;
@@ -354,12 +356,12 @@ TEST_F(HostedControl, FollowsTheHostsSizeAndPaintsByScaleMode) {
     }
     // BGColor outlasts a new movie; a control never given one shows the movie's own colour.
     flash.SetMovie(moviePath_);
-    EXPECT_EQ(PixelAt(stage, 200, 150), red);
+    EXPECT_EQ(PixelAt(stage, 20, 150), red);
     DestroyWindow(flash.Window());
     CShockwaveFlash fresh;
     ASSERT_TRUE(fresh.Create(frame_, 102, RECT{0, 0, 400, 300}));
     fresh.SetMovie(moviePath_);
-    EXPECT_EQ(PixelAt(GetWindow(fresh.Window(), GW_CHILD), 200, 150), RGB(0x20, 0x80, 0xE0));
+    EXPECT_EQ(PixelAt(GetWindow(fresh.Window(), GW_CHILD), 20, 150), RGB(0x20, 0x80, 0xE0));
 }
 
 // A registered Flash control that is made but will not activate in place, as a broken or

@@ -66,7 +66,7 @@ TEST(MovieSound, FramesOfTheMainTimelineAndOfSpritesStartAndStopSounds) {
     Load(model, m);
     flash::sound::SoundEngine& sound = model.Sound();
 
-    model.Tick({});  // enters frame 0: the sprite's first frame starts sound 2
+    // Loading enters frame 0: the sprite's first frame starts sound 2.
     EXPECT_TRUE(sound.IsPlaying(2));
     EXPECT_FALSE(sound.IsPlaying(1));
     model.Tick(kFrame);
@@ -98,7 +98,6 @@ TEST(MovieSound, TheMainTimelineFollowsItsStreamWhenDrawingIsSlow) {
     std::size_t dropped = 0;
     std::uint64_t lastFrameAt = 0;
     std::size_t heardAfterLoop = 0;
-    model.Tick({});
     for (int tick = 0; device.Played() < 2 * 44100 + 22050; ++tick) {
         device.Play(drawTimes[tick % 4]);
         model.Tick(std::chrono::microseconds(drawTimes[tick % 4] * 1250000 / 44100));
@@ -124,7 +123,6 @@ TEST(MovieSound, StopAndGotoStopTheStreamAndPlayResumesAtTheNextFrame) {
     Load(model, m);
     SimulatedDevice device(model.Sound());
     model.SetAudioClock([&device] { return device.Played(); });
-    model.Tick({});
     for (int i = 0; i < 5; ++i) {
         device.Play(kPerFrame);
         model.Tick(kFrame);
@@ -172,7 +170,6 @@ TEST(MovieSound, RemovedSpritesAndStopActionsStopTheirStreams) {
     ControlModel model;
     Load(model, m);
 
-    model.Tick({});
     EXPECT_EQ(model.Sound().Streams(), 2u);  // the main timeline's and the sprite's
     EXPECT_EQ(model.Sound().ActiveChannels(), 2u);
     model.Tick(kFrame);
@@ -193,7 +190,6 @@ TEST(MovieSound, ANewMovieStopsEverySoundAndLetsGoOfTheOld) {
     StreamFrames(m, 4);
     ControlModel model;
     Load(model, m);
-    model.Tick({});
     EXPECT_EQ(model.Sound().ActiveChannels(), 2u);
     EXPECT_GT(model.Sound().DecodedSamples(), 0u);
 

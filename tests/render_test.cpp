@@ -441,6 +441,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BlendCase{BlendMode::Subtract, 0xFF804020, 0xFF4080C0, 0xFF0040A0},
                       BlendCase{BlendMode::Invert, 0xFF804020, 0xFF4080C0, 0xFFBF7F3F},
                       BlendCase{BlendMode::Alpha, 0x80000000, 0xFF4080C0, 0x80204060},
+                      BlendCase{BlendMode::Alpha, 0x00000000, 0xFF4080C0, 0xFF4080C0},
                       BlendCase{BlendMode::Erase, 0x80000000, 0xFF4080C0, 0x7F204060},
                       BlendCase{BlendMode::Overlay, 0xFF804020, 0xFF4080C0, 0xFF404191},
                       BlendCase{BlendMode::HardLight, 0xFF804020, 0xFF4080C0, 0xFF414030},
@@ -458,8 +459,8 @@ TEST(RenderLayers, ALayerIsCompositedWithItsModeOnlyWhenPopped) {
         r.PushLayer(BlendMode::Multiply);
     });
     EXPECT_EQ(p.At(8, 8), kBlack);
-    // Inside a Layer group, an Alpha child keeps the group only where it covers; the group
-    // then lands on the stage.
+    // Inside a Layer group, an Alpha child keeps the group as much as its alpha says where
+    // it covers, and leaves the rest alone; the group then lands on the stage.
     const Shape left = ParsedRect(0, 0, 160, 320);
     p = RedAfter([&](Renderer& r, const Shape& full) {
         r.PushLayer(BlendMode::Layer);
@@ -472,10 +473,10 @@ TEST(RenderLayers, ALayerIsCompositedWithItsModeOnlyWhenPopped) {
         r.PushLayer(BlendMode::Erase);  // the red square erases the group where it covers
     });
     EXPECT_EQ(p.At(3, 8), 0xFF0000FFu);
-    EXPECT_EQ(p.At(15, 8), kWhite);  // past the left square and its wide stroke
-    // Straight on the stage, with no layer to act on, Alpha draws as Normal.
+    EXPECT_EQ(p.At(15, 8), 0xFF0000FFu);  // past the left square and its wide stroke
+    // With no layer to act on, Alpha and Erase leave the stage as it was.
     p = RedAfter([](Renderer& r, const Shape&) { r.PushLayer(BlendMode::Alpha); });
-    EXPECT_EQ(p.At(8, 8), kRed);
+    EXPECT_EQ(p.At(8, 8), kWhite);
     // A layer's own colour transform applies when it is composited.
     p = RedAfter([](Renderer& r, const Shape&) {
         r.PushLayer(BlendMode::Layer, {256, 256, 256, 128, 0, 0, 0, 0});

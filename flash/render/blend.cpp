@@ -85,7 +85,9 @@ Pixel BlendPixel(BlendMode mode, Pixel src, Pixel dst) {
             return PackPixel(da, inv(PixelR(dst)), inv(PixelG(dst)), inv(PixelB(dst)));
         }
         case BlendMode::Alpha:
-            return MulPixel(dst, sa);
+            // Where the object leaves no alpha at all, the backdrop keeps itself: Flash
+            // Player's Alpha acts only on the pixels the object reaches.
+            return sa == 0 ? dst : MulPixel(dst, sa);
         case BlendMode::Erase:
             return MulPixel(dst, 255 - sa);
     }
@@ -100,7 +102,7 @@ void BlendRow(BlendMode mode, const Pixel* src, Pixel* dst, int count, const std
         }
         return;
     }
-    // Other modes can change the backdrop where the layer is empty (Alpha clears it there):
+    // Other modes can change the backdrop where the layer is empty (Invert, Subtract):
     // a mask mixes between the backdrop as it was and the blended result.
     for (int i = 0; i < count; ++i) {
         const Pixel blended = BlendPixel(mode, src[i], dst[i]);

@@ -7,7 +7,8 @@
 //   Add        each channel min(dst + src, 1), alpha as source-over
 //   Subtract   each colour channel max(dst - src, 0), alpha as source-over
 //   Invert     the backdrop's colour inverted where the source covers it; its alpha unchanged
-//   Alpha      the backdrop keeps as much of itself as the source's alpha
+//   Alpha      the backdrop keeps as much of itself as the source's alpha, where the source
+//              has any alpha at all (elsewhere it is left alone)
 //   Erase      the backdrop loses as much of itself as the source's alpha
 #pragma once
 

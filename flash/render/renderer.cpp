@@ -525,9 +525,7 @@ void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
         layer.passthrough = true;
         layer.activeMask = levels_[parent].activeMask;
     } else {
-        if (bounds && mode != BlendMode::Alpha && mode != BlendMode::Erase) {
-            layer.rect = Intersect(layer.rect, *bounds);
-        }
+        if (bounds) layer.rect = Intersect(layer.rect, *bounds);
         layer.buffer = AcquireLayer(layer.rect);
     }
     levels_.push_back(layer);
@@ -571,14 +569,12 @@ void Renderer::CloseTop() {
 void Renderer::CompositeLayer(const Level& layer) {
     const int parent = static_cast<int>(levels_.size()) - 2;
     const int mask = levels_[parent].activeMask;
-    // Alpha and Erase work on the layer of an enclosing object; with none (straight on the
-    // stage) Flash Player draws them as Normal.
+    // Alpha and Erase work on the layer of an enclosing object; with none, nothing of the
+    // object shows: the stage keeps its pixels, as in Flash Player.
     int drawnOn = parent;
     while (levels_[drawnOn].passthrough) --drawnOn;
-    BlendMode mode = layer.mode;
-    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) {
-        mode = BlendMode::Normal;
-    }
+    const BlendMode mode = layer.mode;
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) return;
     const std::size_t width = layer.rect.Width();
     const bool transform = !layer.cx.IsIdentity();
     for (int y = layer.rect.top; y < layer.rect.bottom; ++y) {

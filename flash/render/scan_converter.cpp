@@ -9,15 +9,29 @@ namespace flash::render {
 
 namespace {
 
-// The first sample index at or after position v (in pixels), samples at (k + 0.5) / s.
-double FirstSampleAt(double v, int s) {
-    return std::ceil(v * s - 0.5);
+// Device positions are kept in twentieths of a pixel ("units"), as Flash Player keeps them:
+// whether a sample lies inside then comes out as it does there, even for the points of a
+// flattened curve. Positions are whole numbers of units held in doubles, and a sample's
+// position is a whole or half number of units, so the crossing of a line with a sample row
+// is worked out exactly whenever it is representable at all: a line through a sample's very
+// centre puts the sample on the side the fill rule says, never on one chosen by rounding.
+constexpr double kUnits = 20;
+
+// Rounds half away from zero like std::round, inline: every point of every shape passes here.
+double RoundUnits(double v) {
+    constexpr double kWhole = 4503599627370496.0;  // 2^52: at and past it every double is whole
+    if (!(std::fabs(v) < kWhole)) return v;        // also keeps NaN and infinities as they are
+    const double r = static_cast<double>(static_cast<std::int64_t>(std::fabs(v) + 0.5));
+    return v < 0 ? -r : r;
 }
 
-// Device positions are kept in twentieths of a pixel, as Flash Player keeps them: whether a
-// sample lies inside then comes out as it does there, even for the points of a flattened curve.
 Point Snap(Point p) {
-    return {std::round(p.x * 20) / 20, std::round(p.y * 20) / 20};
+    return {RoundUnits(p.x * kUnits), RoundUnits(p.y * kUnits)};
+}
+
+// The first sample index at or after position v (in units), samples at (k + 0.5) / s pixels.
+double FirstSampleAt(double v, int s) {
+    return std::ceil((v * s - kUnits / 2) / kUnits);
 }
 
 }  // namespace
@@ -59,10 +73,13 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
     const double top = std::max(FirstSampleAt(p0.y, s_), double(clip_.top) * s_);
     const double end = std::min(FirstSampleAt(p1.y, s_), double(clip_.bottom) * s_);
     if (!(top < end)) return;
-    if (std::min(p0.x, p1.x) >= clip_.right) return;  // can change nothing inside the clip
+    // A line right of the clip can change nothing inside it.
+    if (std::min(p0.x, p1.x) >= clip_.right * kUnits) return;
     line.x0 = p0.x;
     line.y0 = p0.y;
-    line.dxdy = (p1.x - p0.x) / (p1.y - p0.y);
+    line.dx = p1.x - p0.x;
+    line.dy = p1.y - p0.y;
+    line.slope = line.dx / line.dy;
     line.rowTop = static_cast<std::int32_t>(top);
     line.rowEnd = static_cast<std::int32_t>(end);
     lines_.push_back(line);
@@ -81,11 +98,15 @@ void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0, st
 void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& sink) {
     if (lines_.empty()) return;
     if (counts_.size() < std::size_t{maxStyle} + 1) counts_.resize(std::size_t{maxStyle} + 1, 0);
+    // Lines in order of their first sample row, by counting: every row lies in the clip.
+    const std::int32_t rowBase = clip_.top * s_;
+    rowFirst_.assign(static_cast<std::size_t>((clip_.bottom - clip_.top) * s_) + 1, 0);
+    for (const Line& l : lines_) ++rowFirst_[static_cast<std::size_t>(l.rowTop - rowBase) + 1];
+    for (std::size_t r = 1; r < rowFirst_.size(); ++r) rowFirst_[r] += rowFirst_[r - 1];
     order_.resize(lines_.size());
-    for (std::uint32_t i = 0; i < order_.size(); ++i) order_[i] = i;
-    std::sort(order_.begin(), order_.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return lines_[a].rowTop < lines_[b].rowTop;
-    });
+    for (std::uint32_t i = 0; i < lines_.size(); ++i) {
+        order_[rowFirst_[static_cast<std::size_t>(lines_[i].rowTop - rowBase)]++] = i;
+    }
     active_.clear();
     std::size_t next = 0;
     std::int32_t row = lines_[order_[0]].rowTop;
@@ -102,11 +123,13 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
             // Drop lines that ended, add those that start on this sample row.
             std::size_t kept = 0;
             for (const Active& a : active_) {
-                if (lines_[a.line].rowEnd > row) active_[kept++] = a;
+                if (a.rowEnd > row) active_[kept++] = a;
             }
             active_.resize(kept);
+            fresh_ = kept;
             while (next < order_.size() && lines_[order_[next]].rowTop <= row) {
-                if (lines_[order_[next]].rowEnd > row) active_.push_back({0, order_[next]});
+                if (lines_[order_[next]].rowEnd > row)
+                    active_.push_back({0, order_[next], lines_[order_[next]].rowEnd});
                 ++next;
             }
             subRowStart_[sub] = events_.size();
@@ -119,13 +142,19 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
 
 void ScanConverter::ScanSampleRow(FillRule rule, std::int32_t row) {
     if (active_.empty()) return;
-    const double ys = (row + 0.5) / s_;
+    // The sample row's position in units: a whole or half number.
+    const double ys = (row + 0.5) * kUnits / s_;
     for (Active& a : active_) {
         const Line& l = lines_[a.line];
-        a.x = l.x0 + (ys - l.y0) * l.dxdy;
+        a.x = l.x0 + (ys - l.y0) * l.slope;
     }
-    // Insertion sort: the order barely changes from one sample row to the next.
-    for (std::size_t i = 1; i < active_.size(); ++i) {
+    // The lines carried over barely change their order from one sample row to the next: an
+    // insertion sort. Those starting on this row come in any order and in numbers (a finely
+    // cut shape starts hundreds of lines on one row): sorted apart, then merged in.
+    freshSorted_.assign(active_.begin() + static_cast<std::ptrdiff_t>(fresh_), active_.end());
+    std::sort(freshSorted_.begin(), freshSorted_.end(),
+              [](const Active& a, const Active& b) { return a.x < b.x; });
+    for (std::size_t i = 1; i < fresh_; ++i) {
         const Active v = active_[i];
         std::size_t j = i;
         while (j > 0 && active_[j - 1].x > v.x) {
@@ -133,6 +162,16 @@ void ScanConverter::ScanSampleRow(FillRule rule, std::int32_t row) {
             --j;
         }
         active_[j] = v;
+    }
+    // Merged from the back, into the room the new lines held; an old line stays before a new
+    // one at the same x.
+    std::size_t k = active_.size(), i = fresh_, j = freshSorted_.size();
+    while (j > 0) {
+        if (i > 0 && active_[i - 1].x > freshSorted_[j - 1].x) {
+            active_[--k] = active_[--i];
+        } else {
+            active_[--k] = freshSorted_[--j];
+        }
     }
     std::uint16_t seen = 0;  // the style on top at the scan position
     std::int32_t spanStart = kMin_;
@@ -278,10 +317,11 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
 }
 
 std::size_t ScanConverter::BytesHeld() const {
-    return lines_.capacity() * sizeof(Line) + order_.capacity() * sizeof(std::uint32_t) +
-           active_.capacity() * sizeof(Active) + counts_.capacity() * sizeof(std::int32_t) +
-           touched_.capacity() * 2 + passing_.capacity() * 2 +
-           (events_.capacity() + merged_.capacity()) * sizeof(Event) +
+    return lines_.capacity() * sizeof(Line) +
+           (order_.capacity() + rowFirst_.capacity()) * sizeof(std::uint32_t) +
+           (active_.capacity() + freshSorted_.capacity()) * sizeof(Active) +
+           counts_.capacity() * sizeof(std::int32_t) + touched_.capacity() * 2 +
+           passing_.capacity() * 2 + (events_.capacity() + merged_.capacity()) * sizeof(Event) +
            (activeSpans_.capacity() + pending_.capacity() + cover_.capacity()) *
                sizeof(StyleCoverage) +
            runs_.capacity() * sizeof(CoverageRun);

@@ -77,14 +77,16 @@ public:
 
 private:
     struct Line {
-        double x0, y0;  // the upper end
-        double dxdy;
+        double x0, y0;                // the upper end, in twentieths of a pixel
+        double dx, dy;                // to the lower end; dy > 0
+        double slope;                 // dx / dy, for the rows between the ends
         std::int32_t rowTop, rowEnd;  // sample rows rowTop .. rowEnd-1
         std::uint16_t before, after;  // styles left of and right of the line, seen along +x
     };
     struct Active {
         double x;
         std::uint32_t line;
+        std::int32_t rowEnd;  // the line's, kept at hand for the sample rows' sweep
     };
     struct Event {
         std::int32_t k;  // sample column
@@ -104,7 +106,10 @@ private:
     std::int32_t kMin_ = 0, kMax_ = 0;
     std::vector<Line> lines_;
     std::vector<std::uint32_t> order_;
+    std::vector<std::uint32_t> rowFirst_;  // while sorting: lines per starting sample row
     std::vector<Active> active_;
+    std::size_t fresh_ = 0;  // active_[fresh_ ..] start on the sample row being scanned
+    std::vector<Active> freshSorted_;
     std::vector<std::int32_t> counts_;
     std::vector<std::uint16_t> touched_;
     std::vector<std::uint16_t> passing_;  // styles passing the rule at the scan position

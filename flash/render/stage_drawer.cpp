@@ -1,0 +1,139 @@
+#include "flash/render/stage_drawer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash::render {
+
+namespace {
+
+// Display tree levels drawn at most; the player bounds its nesting already, this keeps the
+// walk's own recursion bounded whatever the tree holds.
+constexpr int kMaxDrawNesting = 128;
+
+}  // namespace
+
+StageDrawer::StageDrawer(const Movie& movie)
+    : movie_(movie), shapes_(movie.characters.size()), tried_(movie.characters.size(), 0) {}
+
+const Shape* StageDrawer::ShapeOf(const Character& character) {
+    const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
+    if (index >= shapes_.size()) return nullptr;
+    if (!tried_[index]) {
+        tried_[index] = 1;
+        std::optional<Shape> shape =
+            ParseShape(character.tagCode, movie_.Bytes(character.body), movie_.header.version);
+        if (shape) {
+            shapes_[index] = std::make_unique<Shape>(std::move(*shape));
+            ++parsed_;
+        }
+    }
+    return shapes_[index].get();
+}
+
+void StageDrawer::Draw(const Player& player, Renderer& renderer, Surface& surface, ScaleMode mode,
+                       Rgb background) {
+    const StageView view =
+        MakeStageView(mode, surface.Width(), surface.Height(), movie_.header.stage);
+    renderer_ = &renderer;
+    renderer.BeginFrame(surface, view, background);
+    DrawClip(player.Root(), view.toDevice, ColorTransform{}, false);
+    renderer.EndFrame();
+    renderer_ = nullptr;
+}
+
+void StageDrawer::DrawClip(const Clip& clip, const Matrix& m, const ColorTransform& cx,
+                           bool asMask) {
+    if (nesting_ >= kMaxDrawNesting) return;
+    ++nesting_;
+    // The clip depths of the masks in force in this clip, innermost last.
+    std::uint16_t masks[kMaxDrawNesting];
+    int open = 0;
+    for (const DisplayEntry& e : clip.Entries()) {
+        while (open > 0 && e.depth > masks[open - 1]) {
+            renderer_->PopMask();
+            --open;
+        }
+        if (e.clipDepth != 0) {
+            // Inside a mask's own content every shape is geometry: a nested mask adds nothing.
+            if (asMask) continue;
+            if (open == kMaxDrawNesting) continue;
+            renderer_->BeginMask();
+            DrawEntry(e, m, cx, true);
+            renderer_->EndMask();
+            masks[open++] = e.clipDepth;
+            continue;
+        }
+        if (!e.visible) continue;
+        DrawEntry(e, m, cx, asMask);
+    }
+    while (open > 0) {
+        renderer_->PopMask();
+        --open;
+    }
+    --nesting_;
+}
+
+void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx,
+                            bool asMask) {
+    if (e.character == nullptr) return;
+    const Matrix placed = m * e.matrix;
+    const bool layer = !asMask && e.blendMode != BlendMode::Normal;
+    // A layer is composited with the whole transform; its content is drawn untransformed in
+    // colour, so that the group, not each shape, takes the colour and alpha.
+    const ColorTransform inner = layer ? ColorTransform{} : cx * e.colorTransform;
+    if (layer) {
+        // The layer covers what the entry draws: the modes that act on what lies below
+        // (Alpha, Erase) act there only, and a small object costs a small layer.
+        double box[4] = {1e300, 1e300, -1e300, -1e300};
+        AddBounds(e, m, box, 0);
+        PixelRect bounds;
+        if (box[0] <= box[2] && box[1] <= box[3]) {
+            auto low = [](double v) {
+                return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
+            };
+            auto high = [](double v) {
+                return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
+            };
+            bounds = PixelRect{low(box[0]), low(box[1]), high(box[2]), high(box[3])};
+        }
+        renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
+    }
+    switch (e.character->kind) {
+        case CharacterKind::Shape:
+            if (const Shape* shape = ShapeOf(*e.character))
+                renderer_->DrawShape(*shape, placed, inner);
+            break;
+        case CharacterKind::Sprite:
+            if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
+            break;
+        default:
+            break;  // drawn by later stages of the engine
+    }
+    if (layer) renderer_->PopLayer();
+}
+
+void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {
+    if (e.character == nullptr || nesting >= kMaxDrawNesting) return;
+    const Matrix placed = m * e.matrix;
+    if (e.character->kind == CharacterKind::Shape) {
+        const Shape* shape = ShapeOf(*e.character);
+        if (shape == nullptr) return;
+        const Rect& r = shape->bounds;
+        for (const Point corner :
+             {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
+              Point{double(r.xMin), double(r.yMax)}, Point{double(r.xMax), double(r.yMax)}}) {
+            const Point d = placed.Apply(corner);
+            box[0] = std::min(box[0], d.x);
+            box[1] = std::min(box[1], d.y);
+            box[2] = std::max(box[2], d.x);
+            box[3] = std::max(box[3], d.y);
+        }
+    } else if (e.character->kind == CharacterKind::Sprite && e.clip != nullptr) {
+        for (const DisplayEntry& child : e.clip->Entries()) {
+            if (child.clipDepth == 0 && child.visible) AddBounds(child, placed, box, nesting + 1);
+        }
+    }
+}
+
+}  // namespace flash::render

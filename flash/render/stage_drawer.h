@@ -1,0 +1,54 @@
+// Draws a playing movie: the walk over the player's display tree that hands each shape to the
+// rasteriser with its placement and colour transform concatenated down the tree, opens a mask
+// for every entry with a clip depth (clipping the entries above it up to that depth, in its
+// own clip only), and gathers an entry with a blend mode other than normal in a layer.
+//
+// Shapes are parsed from their definition the first time they are drawn and kept for the
+// life of the movie, so steady playback parses and allocates nothing.
+//
+// What the rasteriser does not draw yet (bitmaps, text, morph shapes, buttons, video) is
+// passed over; the rest of the frame still draws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "flash/draw_types.h"
+#include "flash/player.h"
+#include "flash/render/renderer.h"
+#include "flash/render/shape.h"
+#include "flash/stage_layout.h"
+
+namespace flash::render {
+
+class StageDrawer {
+public:
+    // The movie must outlive the drawer (the player that owns it does).
+    explicit StageDrawer(const Movie& movie);
+
+    // Draws the player's current frame into `surface`: the stage placed under `mode`, the
+    // whole surface first filled with `background`.
+    void Draw(const Player& player, Renderer& renderer, Surface& surface, ScaleMode mode,
+              Rgb background);
+
+    // Shapes parsed so far (for the tests and the benchmarks).
+    std::size_t ParsedShapes() const { return parsed_; }
+
+private:
+    const Shape* ShapeOf(const Character& character);
+    void DrawClip(const Clip& clip, const Matrix& m, const ColorTransform& cx, bool asMask);
+    void DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx, bool asMask);
+    // Grows `box` (device pixels: left, top, right, bottom) by what the entry draws.
+    void AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting);
+
+    const Movie& movie_;
+    Renderer* renderer_ = nullptr;
+    // Parallel to movie_.characters: the parsed shape, null until parsed or when unreadable.
+    std::vector<std::unique_ptr<Shape>> shapes_;
+    std::vector<std::uint8_t> tried_;
+    std::size_t parsed_ = 0;
+    int nesting_ = 0;
+};
+
+}  // namespace flash::render
