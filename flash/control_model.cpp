@@ -12,7 +12,8 @@ ControlModel::~ControlModel() {
 
 void ControlModel::Forget() {
     // Every sound stops and every stream's source goes before the movie's bytes do: the
-    // output's thread may be mixing them.
+    // output's thread may be mixing them. The player forgets its listener first.
+    if (player_) player_->SetFrameSound(nullptr);
     movieSound_.reset();
     engine_.Clear();
     player_.reset();
