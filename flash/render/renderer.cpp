@@ -136,6 +136,14 @@ public:
     }
 
 private:
+    void Shade(const Paint& p, int x, int y, int n, Pixel* out) {
+        if (p.kind == Paint::Kind::Bitmap) {
+            ShadeBitmap(p, x, y, n, out);
+        } else {
+            ShadeGradient(p, r_.ramps_[p.ramp], x, y, n, out);
+        }
+    }
+
     void Single(Pixel* row, const std::uint8_t* mask, int y, const CoverageRun& run,
                 const StyleCoverage& c) {
         const Paint& p = paints_[c.style];
@@ -155,10 +163,10 @@ private:
             }
             return;
         }
-        if (p.kind != Paint::Kind::Gradient) return;
+        if (p.kind == Paint::Kind::None) return;
         const int n = run.x1 - run.x0;
         if (r_.shade_.size() < static_cast<std::size_t>(n)) r_.shade_.resize(n);
-        ShadeGradient(p, r_.ramps_[p.ramp], run.x0, y, n, r_.shade_.data());
+        Shade(p, run.x0, y, n, r_.shade_.data());
         const Pixel* shade = r_.shade_.data() - run.x0;
         for (int x = run.x0; x < run.x1; ++x) {
             const std::uint32_t kx = mask == nullptr ? k : WithMask(k, mask[x]);
@@ -176,11 +184,8 @@ private:
             for (const StyleCoverage& c : cover) {
                 const Paint& p = paints_[c.style];
                 Pixel color = p.color;
-                if (p.kind == Paint::Kind::Gradient) {
-                    ShadeGradient(p, r_.ramps_[p.ramp], x, y, 1, &color);
-                } else if (p.kind != Paint::Kind::Solid) {
-                    continue;
-                }
+                if (p.kind == Paint::Kind::None) continue;
+                if (p.kind != Paint::Kind::Solid) Shade(p, x, y, 1, &color);
                 sum[0] += PixelA(color) * c.coverage;
                 sum[1] += PixelR(color) * c.coverage;
                 sum[2] += PixelG(color) * c.coverage;
@@ -358,7 +363,11 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransfo
                               style.kind == FillKind::RadialGradient ||
                               style.kind == FillKind::FocalGradient;
         if (gradient && ramps_.size() <= ramps) ramps_.resize(ramps + 1);
-        MakePaint(style, m, cx, ramps_[gradient ? ramps : 0], ramps, out);
+        const Bitmap* bitmap = nullptr;
+        if (style.kind == FillKind::Bitmap && bitmaps_ != nullptr)
+            bitmap = bitmaps_->FindBitmap(style.bitmapId);
+        MakePaint(style, m, cx, ramps_[gradient ? ramps : 0], ramps, out, bitmap,
+                  quality_ >= Quality::High);
         if (gradient) ++ramps;
     };
     if (ramps_.empty()) ramps_.resize(1);

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "flash/draw_types.h"
+#include "flash/render/bitmap.h"
 #include "flash/render/paint.h"
 #include "flash/render/scan_converter.h"
 #include "flash/render/shape.h"
@@ -81,6 +82,8 @@ public:
     Renderer& operator=(const Renderer&) = delete;
 
     void SetQuality(Quality quality) { quality_ = quality; }
+    // Where bitmap fills find their bitmaps; without a source they draw nothing.
+    void SetBitmaps(BitmapSource* source) { bitmaps_ = source; }
     Quality GetQuality() const { return quality_; }
 
     // Starts a frame: the whole surface becomes the opaque background colour.
@@ -137,6 +140,7 @@ private:
     void CloseTop();
 
     Quality quality_ = Quality::High;
+    BitmapSource* bitmaps_ = nullptr;
     StageView stage_;
     bool inFrame_ = false;
     std::vector<Level> levels_;

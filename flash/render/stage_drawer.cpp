@@ -11,18 +11,53 @@ namespace {
 // walk's own recursion bounded whatever the tree holds.
 constexpr int kMaxDrawNesting = 128;
 
+// A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
+// unsmoothed and clipped.
+Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
+    Shape s;
+    s.id = id;
+    const std::int32_t w = bitmap.width * 20, h = bitmap.height * 20;
+    s.bounds = s.edgeBounds = s.extent = Rect{0, w, 0, h};
+    FillStyle fill;
+    fill.kind = FillKind::Bitmap;
+    fill.bitmapId = id;
+    fill.matrix = Matrix::Scale(20, 20);
+    s.fills.push_back(fill);
+    const std::int32_t corners[5][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}, {0, 0}};
+    for (int i = 0; i < 4; ++i) {
+        Edge e;
+        e.x0 = corners[i][0];
+        e.y0 = corners[i][1];
+        e.x1 = corners[i + 1][0];
+        e.y1 = corners[i + 1][1];
+        e.fill1 = 1;
+        s.edges.push_back(e);
+    }
+    s.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 0});
+    return s;
+}
+
 }  // namespace
 
 StageDrawer::StageDrawer(const Movie& movie)
-    : movie_(movie), shapes_(movie.characters.size()), tried_(movie.characters.size(), 0) {}
+    : movie_(movie),
+      bitmaps_(movie),
+      shapes_(movie.characters.size()),
+      tried_(movie.characters.size(), 0) {}
 
 const Shape* StageDrawer::ShapeOf(const Character& character) {
     const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
     if (index >= shapes_.size()) return nullptr;
     if (!tried_[index]) {
         tried_[index] = 1;
-        std::optional<Shape> shape =
-            ParseShape(character.tagCode, movie_.Bytes(character.body), movie_.header.version);
+        std::optional<Shape> shape;
+        if (character.kind == CharacterKind::Bitmap) {
+            if (const Bitmap* bitmap = bitmaps_.FindBitmap(character.id))
+                shape = BitmapShape(character.id, *bitmap);
+        } else {
+            shape =
+                ParseShape(character.tagCode, movie_.Bytes(character.body), movie_.header.version);
+        }
         if (shape) {
             shapes_[index] = std::make_unique<Shape>(std::move(*shape));
             ++parsed_;
@@ -36,9 +71,11 @@ void StageDrawer::Draw(const Player& player, Renderer& renderer, Surface& surfac
     const StageView view =
         MakeStageView(mode, surface.Width(), surface.Height(), movie_.header.stage);
     renderer_ = &renderer;
+    renderer.SetBitmaps(&bitmaps_);
     renderer.BeginFrame(surface, view, background);
     DrawClip(player.Root(), view.toDevice, ColorTransform{}, false);
     renderer.EndFrame();
+    renderer.SetBitmaps(nullptr);
     renderer_ = nullptr;
 }
 
@@ -101,6 +138,7 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
     }
     switch (e.character->kind) {
         case CharacterKind::Shape:
+        case CharacterKind::Bitmap:
             if (const Shape* shape = ShapeOf(*e.character))
                 renderer_->DrawShape(*shape, placed, inner);
             break;
@@ -116,7 +154,7 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {
     if (e.character == nullptr || nesting >= kMaxDrawNesting) return;
     const Matrix placed = m * e.matrix;
-    if (e.character->kind == CharacterKind::Shape) {
+    if (e.character->kind == CharacterKind::Shape || e.character->kind == CharacterKind::Bitmap) {
         const Shape* shape = ShapeOf(*e.character);
         if (shape == nullptr) return;
         const Rect& r = shape->bounds;

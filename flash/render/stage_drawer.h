@@ -6,8 +6,11 @@
 // Shapes are parsed from their definition the first time they are drawn and kept for the
 // life of the movie, so steady playback parses and allocates nothing.
 //
-// What the rasteriser does not draw yet (bitmaps, text, morph shapes, buttons, video) is
-// passed over; the rest of the frame still draws.
+// Bitmaps are decoded the first time something draws them (a bitmap fill, or the bitmap
+// placed on its own) and kept likewise.
+//
+// What the rasteriser does not draw yet (video) is passed over; the rest of the frame still
+// draws.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +19,7 @@
 
 #include "flash/draw_types.h"
 #include "flash/player.h"
+#include "flash/render/bitmap.h"
 #include "flash/render/renderer.h"
 #include "flash/render/shape.h"
 #include "flash/stage_layout.h"
@@ -34,6 +38,7 @@ public:
 
     // Shapes parsed so far (for the tests and the benchmarks).
     std::size_t ParsedShapes() const { return parsed_; }
+    const BitmapLibrary& Bitmaps() const { return bitmaps_; }
 
 private:
     const Shape* ShapeOf(const Character& character);
@@ -44,6 +49,7 @@ private:
 
     const Movie& movie_;
     Renderer* renderer_ = nullptr;
+    BitmapLibrary bitmaps_;
     // Parallel to movie_.characters: the parsed shape, null until parsed or when unreadable.
     std::vector<std::unique_ptr<Shape>> shapes_;
     std::vector<std::uint8_t> tried_;
