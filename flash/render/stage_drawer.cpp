@@ -43,7 +43,24 @@ StageDrawer::StageDrawer(const Movie& movie)
     : movie_(movie),
       bitmaps_(movie),
       shapes_(movie.characters.size()),
-      tried_(movie.characters.size(), 0) {}
+      tried_(movie.characters.size(), 0),
+      morphs_(movie.characters.size()) {}
+
+const Shape* StageDrawer::MorphOf(const Character& character, std::uint16_t ratio) {
+    const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
+    if (index >= morphs_.size()) return nullptr;
+    std::unique_ptr<Morph>& morph = morphs_[index];
+    if (!morph) {
+        morph = std::make_unique<Morph>();
+        morph->definition = ParseMorphShape(character.tagCode, movie_.Bytes(character.body));
+    }
+    if (!morph->definition) return nullptr;
+    if (morph->ratio != ratio) {
+        MorphAt(*morph->definition, ratio, morph->shape);
+        morph->ratio = ratio;
+    }
+    return &morph->shape;
+}
 
 const Shape* StageDrawer::ShapeOf(const Character& character) {
     const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
@@ -142,6 +159,10 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
             if (const Shape* shape = ShapeOf(*e.character))
                 renderer_->DrawShape(*shape, placed, inner);
             break;
+        case CharacterKind::MorphShape:
+            if (const Shape* shape = MorphOf(*e.character, e.ratio))
+                renderer_->DrawShape(*shape, placed, inner);
+            break;
         case CharacterKind::Sprite:
             if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
             break;
@@ -154,8 +175,11 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {
     if (e.character == nullptr || nesting >= kMaxDrawNesting) return;
     const Matrix placed = m * e.matrix;
-    if (e.character->kind == CharacterKind::Shape || e.character->kind == CharacterKind::Bitmap) {
-        const Shape* shape = ShapeOf(*e.character);
+    const CharacterKind kind = e.character->kind;
+    if (kind == CharacterKind::Shape || kind == CharacterKind::Bitmap ||
+        kind == CharacterKind::MorphShape) {
+        const Shape* shape = kind == CharacterKind::MorphShape ? MorphOf(*e.character, e.ratio)
+                                                               : ShapeOf(*e.character);
         if (shape == nullptr) return;
         const Rect& r = shape->bounds;
         for (const Point corner :

@@ -15,11 +15,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "flash/draw_types.h"
 #include "flash/player.h"
 #include "flash/render/bitmap.h"
+#include "flash/render/morph_shape.h"
 #include "flash/render/renderer.h"
 #include "flash/render/shape.h"
 #include "flash/stage_layout.h"
@@ -42,6 +44,8 @@ public:
 
 private:
     const Shape* ShapeOf(const Character& character);
+    // The morph shape at `ratio`; null when its definition is unreadable.
+    const Shape* MorphOf(const Character& character, std::uint16_t ratio);
     void DrawClip(const Clip& clip, const Matrix& m, const ColorTransform& cx, bool asMask);
     void DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx, bool asMask);
     // Grows `box` (device pixels: left, top, right, bottom) by what the entry draws.
@@ -53,6 +57,13 @@ private:
     // Parallel to movie_.characters: the parsed shape, null until parsed or when unreadable.
     std::vector<std::unique_ptr<Shape>> shapes_;
     std::vector<std::uint8_t> tried_;
+    // A morph's definition and its shape at the ratio last drawn, rebuilt when that changes.
+    struct Morph {
+        std::optional<MorphShape> definition;
+        Shape shape;
+        std::int32_t ratio = -1;
+    };
+    std::vector<std::unique_ptr<Morph>> morphs_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
 };
