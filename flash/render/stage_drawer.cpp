@@ -44,7 +44,52 @@ StageDrawer::StageDrawer(const Movie& movie)
       bitmaps_(movie),
       shapes_(movie.characters.size()),
       tried_(movie.characters.size(), 0),
-      morphs_(movie.characters.size()) {}
+      morphs_(movie.characters.size()),
+      fonts_(movie.characters.size()),
+      texts_(movie.characters.size()) {}
+
+const Font* StageDrawer::FontOf(std::uint16_t id) {
+    const Character* c = movie_.FindCharacter(id);
+    if (c == nullptr || c->kind != CharacterKind::Font) return nullptr;
+    auto& slot = fonts_[static_cast<std::size_t>(c - movie_.characters.data())];
+    if (!slot)
+        slot = std::make_unique<std::optional<Font>>(ParseFont(c->tagCode, movie_.Bytes(c->body)));
+    return *slot ? &**slot : nullptr;
+}
+
+const StaticText* StageDrawer::TextOf(const Character& c) {
+    auto& slot = texts_[static_cast<std::size_t>(&c - movie_.characters.data())];
+    if (!slot)
+        slot =
+            std::make_unique<std::optional<StaticText>>(ParseText(c.tagCode, movie_.Bytes(c.body)));
+    return *slot ? &**slot : nullptr;
+}
+
+void StageDrawer::DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx) {
+    const Matrix placed = m * text.matrix;
+    for (const TextRecord& r : text.records) {
+        const Font* font = FontOf(r.fontId);
+        if (font == nullptr) continue;
+        // The glyphs are black: the record's colour replaces it before the placement's
+        // transform applies.
+        ColorTransform color;
+        color.rMul = color.gMul = color.bMul = color.aMul = 0;
+        color.rAdd = r.color.r;
+        color.gAdd = r.color.g;
+        color.bAdd = r.color.b;
+        color.aAdd = r.color.a;
+        const ColorTransform glyphCx = cx * color;
+        const double scale = r.height / font->emSquare;
+        double x = r.x;
+        for (const GlyphEntry& g : r.glyphs) {
+            if (g.index < font->glyphs.size()) {
+                const Matrix at = placed * Matrix::Translate(x, r.y) * Matrix::Scale(scale, scale);
+                renderer_->DrawShape(font->glyphs[g.index], at, glyphCx);
+            }
+            x += g.advance;
+        }
+    }
+}
 
 const Shape* StageDrawer::MorphOf(const Character& character, std::uint16_t ratio) {
     const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
@@ -163,6 +208,9 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
             if (const Shape* shape = MorphOf(*e.character, e.ratio))
                 renderer_->DrawShape(*shape, placed, inner);
             break;
+        case CharacterKind::Text:
+            if (const StaticText* text = TextOf(*e.character)) DrawText(*text, placed, inner);
+            break;
         case CharacterKind::Sprite:
             if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
             break;
@@ -182,6 +230,19 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
                                                                : ShapeOf(*e.character);
         if (shape == nullptr) return;
         const Rect& r = shape->bounds;
+        for (const Point corner :
+             {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
+              Point{double(r.xMin), double(r.yMax)}, Point{double(r.xMax), double(r.yMax)}}) {
+            const Point d = placed.Apply(corner);
+            box[0] = std::min(box[0], d.x);
+            box[1] = std::min(box[1], d.y);
+            box[2] = std::max(box[2], d.x);
+            box[3] = std::max(box[3], d.y);
+        }
+    } else if (kind == CharacterKind::Text) {
+        const StaticText* text = TextOf(*e.character);
+        if (text == nullptr) return;
+        const Rect& r = text->bounds;
         for (const Point corner :
              {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
               Point{double(r.xMin), double(r.yMax)}, Point{double(r.xMax), double(r.yMax)}}) {

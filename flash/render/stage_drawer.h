@@ -21,6 +21,7 @@
 #include "flash/draw_types.h"
 #include "flash/player.h"
 #include "flash/render/bitmap.h"
+#include "flash/render/font_text.h"
 #include "flash/render/morph_shape.h"
 #include "flash/render/renderer.h"
 #include "flash/render/shape.h"
@@ -44,6 +45,9 @@ public:
 
 private:
     const Shape* ShapeOf(const Character& character);
+    const Font* FontOf(std::uint16_t id);
+    const StaticText* TextOf(const Character& character);
+    void DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx);
     // The morph shape at `ratio`; null when its definition is unreadable.
     const Shape* MorphOf(const Character& character, std::uint16_t ratio);
     void DrawClip(const Clip& clip, const Matrix& m, const ColorTransform& cx, bool asMask);
@@ -64,6 +68,10 @@ private:
         std::int32_t ratio = -1;
     };
     std::vector<std::unique_ptr<Morph>> morphs_;
+    // Fonts and static texts, parallel to movie_.characters: null until first used, then
+    // their definitions (empty when unreadable).
+    std::vector<std::unique_ptr<std::optional<Font>>> fonts_;
+    std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
 };
