@@ -10,6 +10,8 @@ namespace {
 // Display tree levels drawn at most; the player bounds its nesting already, this keeps the
 // walk's own recursion bounded whatever the tree holds.
 constexpr int kMaxDrawNesting = 128;
+// Buttons whose states show other buttons.
+constexpr int kMaxButtonNesting = 8;
 
 // A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
 // unsmoothed and clipped.
@@ -46,7 +48,8 @@ StageDrawer::StageDrawer(const Movie& movie)
       tried_(movie.characters.size(), 0),
       morphs_(movie.characters.size()),
       fonts_(movie.characters.size()),
-      texts_(movie.characters.size()) {}
+      texts_(movie.characters.size()),
+      buttons_(movie.characters.size()) {}
 
 const Font* StageDrawer::FontOf(std::uint16_t id) {
     const Character* c = movie_.FindCharacter(id);
@@ -211,6 +214,9 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         case CharacterKind::Text:
             if (const StaticText* text = TextOf(*e.character)) DrawText(*text, placed, inner);
             break;
+        case CharacterKind::Button:
+            DrawButton(*e.character, placed, inner, 0);
+            break;
         case CharacterKind::Sprite:
             if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
             break;
@@ -218,6 +224,47 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
             break;  // drawn by later stages of the engine
     }
     if (layer) renderer_->PopLayer();
+}
+
+const Button* StageDrawer::ButtonOf(const Character& c) {
+    auto& slot = buttons_[static_cast<std::size_t>(&c - movie_.characters.data())];
+    if (!slot)
+        slot =
+            std::make_unique<std::optional<Button>>(ParseButton(c.tagCode, movie_.Bytes(c.body)));
+    return *slot ? &**slot : nullptr;
+}
+
+void StageDrawer::DrawButton(const Character& c, const Matrix& m, const ColorTransform& cx,
+                             int nesting) {
+    const Button* button = ButtonOf(c);
+    if (button == nullptr || nesting >= kMaxButtonNesting) return;
+    // Without the mouse over it, a button shows its up state.
+    for (const ButtonRecord& r : button->records) {
+        if (!(r.states & kButtonUp)) continue;
+        const Character* child = movie_.FindCharacter(r.characterId);
+        if (child == nullptr) continue;
+        const Matrix placed = m * r.matrix;
+        const ColorTransform inner = cx * r.colorTransform;
+        switch (child->kind) {
+            case CharacterKind::Shape:
+            case CharacterKind::Bitmap:
+                if (const Shape* shape = ShapeOf(*child))
+                    renderer_->DrawShape(*shape, placed, inner);
+                break;
+            case CharacterKind::MorphShape:
+                if (const Shape* shape = MorphOf(*child, 0))
+                    renderer_->DrawShape(*shape, placed, inner);
+                break;
+            case CharacterKind::Text:
+                if (const StaticText* text = TextOf(*child)) DrawText(*text, placed, inner);
+                break;
+            case CharacterKind::Button:
+                DrawButton(*child, placed, inner, nesting + 1);
+                break;
+            default:
+                break;  // sprites inside buttons need instances of their own: not yet drawn
+        }
+    }
 }
 
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {

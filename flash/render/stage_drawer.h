@@ -21,6 +21,7 @@
 #include "flash/draw_types.h"
 #include "flash/player.h"
 #include "flash/render/bitmap.h"
+#include "flash/render/button.h"
 #include "flash/render/font_text.h"
 #include "flash/render/morph_shape.h"
 #include "flash/render/renderer.h"
@@ -47,6 +48,9 @@ private:
     const Shape* ShapeOf(const Character& character);
     const Font* FontOf(std::uint16_t id);
     const StaticText* TextOf(const Character& character);
+    const Button* ButtonOf(const Character& character);
+    void DrawButton(const Character& character, const Matrix& m, const ColorTransform& cx,
+                    int nesting);
     void DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx);
     // The morph shape at `ratio`; null when its definition is unreadable.
     const Shape* MorphOf(const Character& character, std::uint16_t ratio);
@@ -72,6 +76,7 @@ private:
     // their definitions (empty when unreadable).
     std::vector<std::unique_ptr<std::optional<Font>>> fonts_;
     std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
+    std::vector<std::unique_ptr<std::optional<Button>>> buttons_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
 };
