@@ -289,6 +289,7 @@ void Renderer::BeginFrame(Surface& surface, const StageView& stage, Rgb backgrou
     levels_.clear();
     masks_.clear();
     open_.clear();
+    filterSetsUsed_ = 0;
     levels_.push_back(root);
     const Pixel bg = PackPixel(255, background.r, background.g, background.b);
     // White, the usual background, is one byte repeated: the C library fills that fastest.
@@ -541,6 +542,18 @@ void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
     open_.push_back({Open::Layer, false});
 }
 
+void Renderer::PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
+                               std::optional<PixelRect> bounds) {
+    if (!inFrame_) return;
+    const std::size_t before = levels_.size();
+    PushLayer(mode, {}, bounds);
+    if (levels_.size() == before || levels_.back().passthrough || filters.empty()) return;
+    if (filterSets_.size() <= filterSetsUsed_) filterSets_.resize(filterSetsUsed_ + 1);
+    filterSets_[filterSetsUsed_].assign(filters.begin(), filters.end());
+    levels_.back().filterSet = static_cast<int>(filterSetsUsed_++);
+    levels_.back().filterScale = scale;
+}
+
 void Renderer::PopLayer() {
     if (!inFrame_) return;
     // Masks left open inside the layer end with it.
@@ -567,6 +580,12 @@ void Renderer::CloseTop() {
         }
         case Open::Layer: {
             const Level layer = levels_.back();
+            if (layer.filterSet >= 0) {
+                for (const Filter& f : filterSets_[layer.filterSet]) {
+                    ApplyFilter(f, layer.filterScale, layerPool_[layer.buffer].data(),
+                                layer.rect.Width(), layer.rect.Height(), filterScratch_);
+                }
+            }
             if (!layer.passthrough) CompositeLayer(layer);
             if (layer.buffer >= 0) freeLayers_.push_back(layer.buffer);
             levels_.pop_back();

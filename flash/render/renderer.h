@@ -29,6 +29,7 @@
 
 #include "flash/draw_types.h"
 #include "flash/render/bitmap.h"
+#include "flash/render/filters.h"
 #include "flash/render/paint.h"
 #include "flash/render/scan_converter.h"
 #include "flash/render/shape.h"
@@ -103,6 +104,11 @@ public:
     void PushLayer(BlendMode mode, const ColorTransform& cx = {},
                    std::optional<PixelRect> bounds = std::nullopt);
     void PopLayer();
+    // A layer whose pixels pass through `filters`, in order, before it is composited with
+    // `mode`; `scale` is device pixels per filter pixel. Popped with PopLayer. Beyond the
+    // depth cap the content is drawn unfiltered.
+    void PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
+                         std::optional<PixelRect> bounds);
 
     const RenderStats& Stats() const { return stats_; }
     // Bytes in the buffers kept from frame to frame.
@@ -117,6 +123,8 @@ private:
         BlendMode mode = BlendMode::Normal;
         ColorTransform cx;
         int activeMask = -1;  // the mask clipping what is drawn on this level
+        int filterSet = -1;   // index into filterSets_
+        double filterScale = 1;
     };
     struct Mask {
         int buffer = -1;
@@ -166,6 +174,9 @@ private:
     std::vector<GradientRamp> ramps_;
     std::vector<std::uint32_t> strokeOrder_;
     std::vector<Pixel> shade_;
+    std::vector<std::vector<Filter>> filterSets_;
+    std::size_t filterSetsUsed_ = 0;
+    FilterScratch filterScratch_;
     std::size_t heldAtFrameStart_ = 0;
     RenderStats stats_;
 };

@@ -136,6 +136,7 @@ void StageDrawer::Draw(const Player& player, Renderer& renderer, Surface& surfac
     const StageView view =
         MakeStageView(mode, surface.Width(), surface.Height(), movie_.header.stage);
     renderer_ = &renderer;
+    scale_ = view.scale;
     renderer.SetBitmaps(&bitmaps_);
     renderer.BeginFrame(surface, view, background);
     DrawClip(player.Root(), view.toDevice, ColorTransform{}, false);
@@ -180,17 +181,36 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
                             bool asMask) {
     if (e.character == nullptr) return;
     const Matrix placed = m * e.matrix;
-    const bool layer = !asMask && e.blendMode != BlendMode::Normal;
+    // The filters this engine draws; read from the placement's stored list at each draw.
+    filters_.clear();
+    if (!asMask && e.filters.count > 0) {
+        FilterReader reader(movie_.bytes, e.filters);
+        Filter f;
+        while (reader.Next(f)) {
+            if (FilterDrawn(f.kind)) filters_.push_back(f);
+        }
+    }
+    const bool filtered = !filters_.empty();
+    const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
     // A layer is composited with the whole transform; its content is drawn untransformed in
-    // colour, so that the group, not each shape, takes the colour and alpha.
-    const ColorTransform inner = layer ? ColorTransform{} : cx * e.colorTransform;
+    // colour, so that the group, not each shape, takes the colour and alpha. Filters work on
+    // the object as coloured, so its content takes the transform then.
+    const ColorTransform inner = layer && !filtered ? ColorTransform{} : cx * e.colorTransform;
     if (layer) {
         // The layer covers what the entry draws: the modes that act on what lies below
         // (Alpha, Erase) act there only, and a small object costs a small layer.
         double box[4] = {1e300, 1e300, -1e300, -1e300};
         AddBounds(e, m, box, 0);
-        PixelRect bounds;
+        std::optional<PixelRect> bounds;
         if (box[0] <= box[2] && box[1] <= box[3]) {
+            // Filters reach past the object by their blur and offset.
+            for (const Filter& f : filters_) {
+                const FilterMargins g = MarginsOf(f, scale_);
+                box[0] -= g.left;
+                box[1] -= g.top;
+                box[2] += g.right;
+                box[3] += g.bottom;
+            }
             auto low = [](double v) {
                 return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
             };
@@ -198,8 +218,14 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
                 return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
             };
             bounds = PixelRect{low(box[0]), low(box[1]), high(box[2]), high(box[3])};
+        } else if (!filtered) {
+            bounds = PixelRect{};
         }
-        renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
+        if (filtered) {
+            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, bounds);
+        } else {
+            renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
+        }
     }
     switch (e.character->kind) {
         case CharacterKind::Shape:
