@@ -18,6 +18,7 @@ int Passes(const Filter& f) {
     return std::clamp<int>(f.passes, 1, kMaxFilterPasses);
 }
 
+// The box a blur value spreads over, in device pixels.
 double BlurWidth(double blur, double scale) {
     return Clamp(blur, 0, kMaxBlur) * scale;
 }
@@ -164,9 +165,8 @@ void ColorMatrix(const Filter& f, Pixel* px, std::size_t n) {
             out[row] =
                 Clamp(r[0] * in[0] + r[1] * in[1] + r[2] * in[2] + r[3] * in[3] + r[4], 0, 255);
         }
-        px[i] =
-            Premultiply(Rgba{static_cast<std::uint8_t>(out[0]), static_cast<std::uint8_t>(out[1]),
-                             static_cast<std::uint8_t>(out[2]), static_cast<std::uint8_t>(out[3])});
+        auto byte = [](double v) { return static_cast<std::uint8_t>(std::min(v + 0.5, 255.0)); };
+        px[i] = Premultiply(Rgba{byte(out[0]), byte(out[1]), byte(out[2]), byte(out[3])});
     }
 }
 

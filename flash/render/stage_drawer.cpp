@@ -180,7 +180,7 @@ void StageDrawer::DrawClip(const Clip& clip, const Matrix& m, const ColorTransfo
 void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx,
                             bool asMask) {
     if (e.character == nullptr) return;
-    const Matrix placed = m * e.matrix;
+    Matrix placed = m * e.matrix;
     // The filters this engine draws; read from the placement's stored list at each draw.
     filters_.clear();
     if (!asMask && e.filters.count > 0) {
@@ -191,6 +191,11 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         }
     }
     const bool filtered = !filters_.empty();
+    if (filtered) {
+        // A filtered object is drawn as a picture of itself, which lands on whole pixels.
+        placed.tx = std::round(placed.tx);
+        placed.ty = std::round(placed.ty);
+    }
     const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
     // A layer is composited with the whole transform; its content is drawn untransformed in
     // colour, so that the group, not each shape, takes the colour and alpha. Filters work on
