@@ -56,6 +56,35 @@ std::optional<Font> ParseFont(std::uint16_t tagCode, std::span<const std::uint8_
         const std::uint32_t codes = Le(table, count * (wide ? 4 : 2), wide);
         shapesEnd = std::min<std::size_t>(codes, table.size());
     }
+    if (tagCode != kDefineFont) {
+        const std::uint8_t flags = body[2];
+        font.bold = flags & 0x01;
+        font.italic = flags & 0x02;
+        font.name.assign(reinterpret_cast<const char*>(body.data()) + 5, body[4]);
+        while (!font.name.empty() && font.name.back() == '\0') font.name.pop_back();
+        // After the shapes: the code table, then the layout.
+        const bool wideCodes = flags & 0x04;
+        std::size_t at = shapesEnd;
+        const std::size_t n = std::min(count, kMaxGlyphs);
+        if (at < table.size()) {
+            for (std::size_t i = 0; i < n; ++i, at += wideCodes ? 2 : 1) {
+                const std::uint32_t code = wideCodes           ? Le(table, at, false)
+                                           : at < table.size() ? table[at]
+                                                               : 0xFFFFFFFF;
+                if (code == 0xFFFFFFFF) break;
+                font.codes.push_back(static_cast<std::uint16_t>(code));
+            }
+            if ((flags & 0x80) && font.codes.size() == n && at + 6 + 2 * n <= table.size()) {
+                font.hasLayout = true;
+                font.ascent = Le(table, at, false);
+                font.descent = Le(table, at + 2, false);
+                font.leading = static_cast<std::int16_t>(Le(table, at + 4, false));
+                for (std::size_t i = 0; i < n; ++i)
+                    font.advances.push_back(
+                        static_cast<std::int16_t>(Le(table, at + 6 + 2 * i, false)));
+            }
+        }
+    }
     font.glyphs.resize(std::min(count, kMaxGlyphs));
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
         const std::uint32_t start = Le(table, i * (wide ? 4 : 2), wide);
@@ -67,6 +96,13 @@ std::optional<Font> ParseFont(std::uint16_t tagCode, std::span<const std::uint8_
         font.glyphs[i] = GlyphShape(table.subspan(start, end - start));
     }
     return font;
+}
+
+int Font::GlyphOf(std::uint32_t code) const {
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == code) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 std::optional<StaticText> ParseText(std::uint16_t tagCode, std::span<const std::uint8_t> body) {

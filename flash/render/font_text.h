@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "flash/render/shape.h"
@@ -30,6 +31,20 @@ struct Font {
     // One shape per glyph (a glyph whose records are unreadable has no edges), filled with
     // style 1, a solid black.
     std::vector<Shape> glyphs;
+    // DefineFont2 and DefineFont3: the name, the style flags, each glyph's character code and,
+    // with a layout, the metrics in glyph units.
+    std::string name;
+    bool bold = false;
+    bool italic = false;
+    std::vector<std::uint16_t> codes;
+    bool hasLayout = false;
+    double ascent = 0;
+    double descent = 0;
+    double leading = 0;
+    std::vector<double> advances;
+
+    // The glyph of a character code; -1 when the font has none.
+    int GlyphOf(std::uint32_t code) const;
 };
 
 // Reads a DefineFont, DefineFont2 or DefineFont3 body; empty for any other tag or a body too

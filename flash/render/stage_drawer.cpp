@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/ansi_text.h"
+
 namespace flash::render {
 
 namespace {
@@ -49,7 +51,69 @@ StageDrawer::StageDrawer(const Movie& movie)
       morphs_(movie.characters.size()),
       fonts_(movie.characters.size()),
       texts_(movie.characters.size()),
-      buttons_(movie.characters.size()) {}
+      buttons_(movie.characters.size()),
+      fields_(movie.characters.size()) {}
+
+const Font* StageDrawer::FontNamed(const std::string& name, bool bold, bool italic) {
+    const Font* nearest = nullptr;
+    for (const Character& c : movie_.characters) {
+        if (c.kind != CharacterKind::Font) continue;
+        const Font* font = FontOf(c.id);
+        if (font == nullptr || font->glyphs.empty() || !base::EqualsNoCase(font->name, name))
+            continue;
+        if (font->bold == bold && font->italic == italic) return font;
+        if (nearest == nullptr) nearest = font;
+    }
+    return nearest;
+}
+
+const StageDrawer::Field* StageDrawer::FieldOf(const Character& c) {
+    auto& slot = fields_[static_cast<std::size_t>(&c - movie_.characters.data())];
+    if (slot) return *slot ? &**slot : nullptr;
+    slot = std::make_unique<std::optional<Field>>();
+    const std::optional<EditText> edit = ParseEditText(movie_.Bytes(c.body));
+    if (!edit) return nullptr;
+    Field field;
+    const FontFinder fonts = [this](std::uint16_t id, const std::string& name, bool bold,
+                                    bool italic) -> const Font* {
+        if (id != 0) return FontOf(id);
+        return FontNamed(name, bold, italic);
+    };
+    field.text = LayoutEditText(*edit, fonts, movie_.header.version >= 6);
+    if (edit->border) {
+        // A white box with a black hairline around it.
+        Shape box;
+        const Rect& r = edit->bounds;
+        box.bounds = box.edgeBounds = box.extent = r;
+        FillStyle fill;
+        fill.color = {255, 255, 255, 255};
+        box.fills.push_back(fill);
+        LineStyle line;
+        line.width = 20;
+        line.fill.color = {0, 0, 0, 255};
+        box.lines.push_back(line);
+        const std::int32_t corners[5][2] = {{r.xMin, r.yMin},
+                                            {r.xMax, r.yMin},
+                                            {r.xMax, r.yMax},
+                                            {r.xMin, r.yMax},
+                                            {r.xMin, r.yMin}};
+        for (int i = 0; i < 4; ++i) {
+            Edge e;
+            e.x0 = corners[i][0];
+            e.y0 = corners[i][1];
+            e.x1 = corners[i + 1][0];
+            e.y1 = corners[i + 1][1];
+            e.fill1 = 1;
+            e.line = 1;
+            e.newPath = i == 0;
+            box.edges.push_back(e);
+        }
+        box.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 1});
+        field.box = std::move(box);
+    }
+    *slot = std::move(field);
+    return &**slot;
+}
 
 const Font* StageDrawer::FontOf(std::uint16_t id) {
     const Character* c = movie_.FindCharacter(id);
@@ -248,6 +312,12 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         case CharacterKind::Button:
             DrawButton(*e.character, placed, inner, 0);
             break;
+        case CharacterKind::EditText:
+            if (const Field* field = FieldOf(*e.character)) {
+                if (field->box) renderer_->DrawShape(*field->box, placed, inner);
+                DrawText(field->text, placed, inner);
+            }
+            break;
         case CharacterKind::Sprite:
             if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
             break;
@@ -317,8 +387,9 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
             box[2] = std::max(box[2], d.x);
             box[3] = std::max(box[3], d.y);
         }
-    } else if (kind == CharacterKind::Text) {
-        const StaticText* text = TextOf(*e.character);
+    } else if (kind == CharacterKind::Text || kind == CharacterKind::EditText) {
+        const Field* field = kind == CharacterKind::EditText ? FieldOf(*e.character) : nullptr;
+        const StaticText* text = field != nullptr ? &field->text : TextOf(*e.character);
         if (text == nullptr) return;
         const Rect& r = text->bounds;
         for (const Point corner :

@@ -22,6 +22,7 @@
 #include "flash/player.h"
 #include "flash/render/bitmap.h"
 #include "flash/render/button.h"
+#include "flash/render/edit_text.h"
 #include "flash/render/font_text.h"
 #include "flash/render/morph_shape.h"
 #include "flash/render/renderer.h"
@@ -49,6 +50,14 @@ private:
     const Font* FontOf(std::uint16_t id);
     const StaticText* TextOf(const Character& character);
     const Button* ButtonOf(const Character& character);
+    // An embedded font by name and style (the nearest in style when no exact one).
+    const Font* FontNamed(const std::string& name, bool bold, bool italic);
+    // A text field laid out with its initial text, and its box when it shows one.
+    struct Field {
+        StaticText text;
+        std::optional<Shape> box;
+    };
+    const Field* FieldOf(const Character& character);
     void DrawButton(const Character& character, const Matrix& m, const ColorTransform& cx,
                     int nesting);
     void DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx);
@@ -77,6 +86,7 @@ private:
     std::vector<std::unique_ptr<std::optional<Font>>> fonts_;
     std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
     std::vector<std::unique_ptr<std::optional<Button>>> buttons_;
+    std::vector<std::unique_ptr<std::optional<Field>>> fields_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
     double scale_ = 1;  // device pixels per stage pixel in the frame being drawn
