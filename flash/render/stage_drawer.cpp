@@ -14,6 +14,7 @@ namespace {
 constexpr int kMaxDrawNesting = 128;
 // Buttons whose states show other buttons.
 constexpr int kMaxButtonNesting = 8;
+constexpr int kMaxButtonParts = 4096;
 
 // A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
 // unsmoothed and clipped.
@@ -339,9 +340,14 @@ void StageDrawer::DrawButton(const Character& c, const Matrix& m, const ColorTra
                              int nesting) {
     const Button* button = ButtonOf(c);
     if (button == nullptr || nesting >= kMaxButtonNesting) return;
+    // Buttons that show buttons (themselves, even) share one budget of parts per top-level
+    // button, so that the walk stays linear in what the file holds.
+    if (nesting == 0) buttonParts_ = kMaxButtonParts;
     // Without the mouse over it, a button shows its up state.
     for (const ButtonRecord& r : button->records) {
         if (!(r.states & kButtonUp)) continue;
+        if (buttonParts_ == 0) return;
+        --buttonParts_;
         const Character* child = movie_.FindCharacter(r.characterId);
         if (child == nullptr) continue;
         const Matrix placed = m * r.matrix;
@@ -371,13 +377,7 @@ void StageDrawer::DrawButton(const Character& c, const Matrix& m, const ColorTra
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {
     if (e.character == nullptr || nesting >= kMaxDrawNesting) return;
     const Matrix placed = m * e.matrix;
-    const CharacterKind kind = e.character->kind;
-    if (kind == CharacterKind::Shape || kind == CharacterKind::Bitmap ||
-        kind == CharacterKind::MorphShape) {
-        const Shape* shape = kind == CharacterKind::MorphShape ? MorphOf(*e.character, e.ratio)
-                                                               : ShapeOf(*e.character);
-        if (shape == nullptr) return;
-        const Rect& r = shape->bounds;
+    auto add = [&](const Rect& r) {
         for (const Point corner :
              {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
               Point{double(r.xMin), double(r.yMax)}, Point{double(r.xMax), double(r.yMax)}}) {
@@ -387,24 +387,45 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
             box[2] = std::max(box[2], d.x);
             box[3] = std::max(box[3], d.y);
         }
-    } else if (kind == CharacterKind::Text || kind == CharacterKind::EditText) {
-        const Field* field = kind == CharacterKind::EditText ? FieldOf(*e.character) : nullptr;
-        const StaticText* text = field != nullptr ? &field->text : TextOf(*e.character);
-        if (text == nullptr) return;
-        const Rect& r = text->bounds;
-        for (const Point corner :
-             {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
-              Point{double(r.xMin), double(r.yMax)}, Point{double(r.xMax), double(r.yMax)}}) {
-            const Point d = placed.Apply(corner);
-            box[0] = std::min(box[0], d.x);
-            box[1] = std::min(box[1], d.y);
-            box[2] = std::max(box[2], d.x);
-            box[3] = std::max(box[3], d.y);
-        }
-    } else if (e.character->kind == CharacterKind::Sprite && e.clip != nullptr) {
-        for (const DisplayEntry& child : e.clip->Entries()) {
-            if (child.clipDepth == 0 && child.visible) AddBounds(child, placed, box, nesting + 1);
-        }
+    };
+    switch (e.character->kind) {
+        case CharacterKind::Shape:
+        case CharacterKind::Bitmap:
+            if (const Shape* shape = ShapeOf(*e.character)) add(shape->bounds);
+            break;
+        case CharacterKind::MorphShape:
+            if (const Shape* shape = MorphOf(*e.character, e.ratio)) add(shape->bounds);
+            break;
+        case CharacterKind::Text:
+            if (const StaticText* text = TextOf(*e.character)) add(text->bounds);
+            break;
+        case CharacterKind::EditText:
+            if (const Field* field = FieldOf(*e.character)) add(field->text.bounds);
+            break;
+        case CharacterKind::Button:
+            // What the up state shows.
+            if (const Button* button = ButtonOf(*e.character)) {
+                for (const ButtonRecord& r : button->records) {
+                    if (!(r.states & kButtonUp)) continue;
+                    DisplayEntry part;
+                    part.character = movie_.FindCharacter(r.characterId);
+                    part.matrix = r.matrix;
+                    // Buttons inside buttons are left out: a button that shows itself would
+                    // multiply the walk at every level.
+                    if (part.character != nullptr && part.character->kind != CharacterKind::Button)
+                        AddBounds(part, placed, box, nesting + 1);
+                }
+            }
+            break;
+        case CharacterKind::Sprite:
+            if (e.clip == nullptr) break;
+            for (const DisplayEntry& child : e.clip->Entries()) {
+                if (child.clipDepth == 0 && child.visible)
+                    AddBounds(child, placed, box, nesting + 1);
+            }
+            break;
+        default:
+            break;
     }
 }
 
