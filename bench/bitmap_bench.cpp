@@ -46,13 +46,13 @@ int main() {
     body.insert(body.end(), jpeg.begin(), jpeg.end());
 
     std::size_t held = 0;
-    const double engine = MedianCpuMs(7, [&] {
+    const double engine = MedianCpuMs(15, [&] {
         flash::render::Bitmap b;
         flash::render::DecodeBitmap(flash::render::kDefineBitsJpeg2, body, {},
                                     flash::render::kBitmapBudgetBytes, b);
-        held = b.pixels.capacity() * sizeof(flash::render::Pixel);
+        held = b.Bytes();
     });
-    const double baseline = MedianCpuMs(7, [&] {
+    const double baseline = MedianCpuMs(15, [&] {
         int w = 0, h = 0, n = 0;
         stbi_uc* p =
             stbi_load_from_memory(jpeg.data(), static_cast<int>(jpeg.size()), &w, &h, &n, 4);

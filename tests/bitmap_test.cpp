@@ -57,7 +57,7 @@ TEST_P(LosslessFormats, DecodeToPremultipliedPixels) {
     ASSERT_EQ(DecodeBitmap(c.tag, c.body, {}, kBitmapBudgetBytes, b), BitmapStatus::Decoded);
     EXPECT_EQ(b.width, 3);
     EXPECT_EQ(b.height, 2);
-    EXPECT_EQ(b.pixels, c.pixels);
+    EXPECT_EQ(std::vector<Pixel>(b.Pixels().begin(), b.Pixels().end()), c.pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -114,7 +114,7 @@ TEST_P(BitmapLimits, RefuseWithoutDecoding) {
     b.width = 7;  // left alone on refusal
     EXPECT_EQ(DecodeBitmap(c.tag, c.body, {}, c.budget, b), c.status);
     EXPECT_EQ(b.width, 7);
-    EXPECT_TRUE(b.pixels.empty());
+    EXPECT_TRUE(b.Empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -190,7 +190,7 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
     body.insert(body.end(), jpeg.begin(), jpeg.end());
     ASSERT_EQ(DecodeBitmap(kDefineBits, body, Bytes{0xFF, 0xD8, 0xFF, 0xD9}, kBitmapBudgetBytes, b),
               BitmapStatus::Decoded);
-    EXPECT_TRUE(near(b.pixels[27], 0xFF6496C8)) << std::hex << b.pixels[27];
+    EXPECT_TRUE(near(b.Row(0)[27], 0xFF6496C8)) << std::hex << b.Row(0)[27];
     // DefineBitsJPEG2 with the stray pair, and a PNG keeping its own alpha.
     body = {1, 0, 0xFF, 0xD9, 0xFF, 0xD8};
     body.insert(body.end(), jpeg.begin(), jpeg.end());
@@ -200,7 +200,7 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
     body.insert(body.end(), png.begin(), png.end());
     ASSERT_EQ(DecodeBitmap(kDefineBitsJpeg2, body, {}, kBitmapBudgetBytes, b),
               BitmapStatus::Decoded);
-    EXPECT_EQ(b.pixels[0], 0x80324B64u);
+    EXPECT_EQ(b.Row(0)[0], 0x80324B64u);
     // DefineBitsJPEG3: the alpha plane premultiplies the JPEG; a plane cut short is opaque.
     Bytes alpha(64, 64);
     alpha.resize(40);
@@ -213,8 +213,8 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
         body.insert(body.end(), jpeg.begin(), jpeg.end());
         body.insert(body.end(), z.begin(), z.end());
         ASSERT_EQ(DecodeBitmap(tag, body, {}, kBitmapBudgetBytes, b), BitmapStatus::Decoded);
-        EXPECT_TRUE(near(b.pixels[0], 0x40192632)) << std::hex << b.pixels[0];
-        EXPECT_TRUE(near(b.pixels[63], 0xFF6496C8)) << std::hex << b.pixels[63];
+        EXPECT_TRUE(near(b.Row(0)[0], 0x40192632)) << std::hex << b.Row(0)[0];
+        EXPECT_TRUE(near(b.Row(0)[63], 0xFF6496C8)) << std::hex << b.Row(0)[63];
     }
 }
 
@@ -222,8 +222,9 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
 class TwoByTwo final : public BitmapSource {
 public:
     TwoByTwo() {
-        bitmap.width = bitmap.height = 2;
-        bitmap.pixels = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+        bitmap.Allocate(2, 2);
+        const Pixel colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+        std::copy(colors, colors + 4, bitmap.data.get());
     }
     const Bitmap* FindBitmap(std::uint16_t id) override { return id == 7 ? &bitmap : nullptr; }
     Bitmap bitmap;

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -30,13 +32,21 @@ inline constexpr std::uint16_t kDefineBitsJpeg3 = 35;
 inline constexpr std::uint16_t kDefineBitsLossless2 = 36;
 inline constexpr std::uint16_t kDefineBitsJpeg4 = 90;
 
+// Premultiplied pixels, rows top to bottom with no padding, in memory from malloc: a decoder's
+// own output buffer is taken over and converted where it lies, with no second copy.
 struct Bitmap {
     int width = 0;
     int height = 0;
-    std::vector<Pixel> pixels;  // premultiplied, rows top to bottom, no padding
+    std::unique_ptr<Pixel[], void (*)(void*)> data{nullptr, &std::free};
 
-    const Pixel* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
-    std::size_t Bytes() const { return pixels.size() * sizeof(Pixel); }
+    bool Empty() const { return data == nullptr; }
+    std::size_t Count() const { return static_cast<std::size_t>(width) * height; }
+    std::size_t Bytes() const { return Empty() ? 0 : Count() * sizeof(Pixel); }
+    const Pixel* Row(int y) const { return data.get() + static_cast<std::size_t>(y) * width; }
+    std::span<const Pixel> Pixels() const { return {data.get(), Empty() ? 0 : Count()}; }
+    // Fresh memory for w x h pixels (contents undefined); false, leaving the bitmap empty,
+    // when there is none.
+    bool Allocate(int w, int h);
 };
 
 enum class BitmapStatus : std::uint8_t {

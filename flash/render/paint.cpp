@@ -199,7 +199,7 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
             return;
         }
         case FillKind::Bitmap: {
-            if (bitmap == nullptr || bitmap->pixels.empty()) return;
+            if (bitmap == nullptr || bitmap->Empty()) return;
             // A placement that collapses the bitmap draws nothing.
             if (!Invert(toDevice * style.matrix, paint.inverse)) return;
             paint.kind = Paint::Kind::Bitmap;

@@ -89,9 +89,8 @@ private:
     std::vector<std::unique_ptr<std::optional<Field>>> fields_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
-    double scale_ = 1;
-    int buttonParts_ = 0;  // parts a button being drawn may still show  // device pixels per stage
-                           // pixel in the frame being drawn
+    double scale_ = 1;     // device pixels per stage pixel in the frame being drawn
+    int buttonParts_ = 0;  // parts a button being drawn may still show
     // The entry's filters, handed to the renderer before its content is drawn.
     std::vector<Filter> filters_;
 };
