@@ -76,7 +76,7 @@ public:
     static constexpr int kMaxLayerDepth = 32;
     static constexpr int kMaxMaskDepth = 32;
     // Curves and round caps and joins stay within this distance in device pixels.
-    static constexpr double kCurveTolerance = 0.11;
+    static constexpr double kCurveTolerance = 0.125;
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;
