@@ -23,13 +23,15 @@ Bytes SolidBitmap(std::uint16_t id, int w, int h, int claimedWidth) {
     Bytes z(size);
     compress(z.data(), &size, raw.data(), raw.size());
     z.resize(size);
-    Bytes body{static_cast<std::uint8_t>(id),
-               static_cast<std::uint8_t>(id >> 8),
-               5,
-               static_cast<std::uint8_t>(claimedWidth),
-               static_cast<std::uint8_t>(claimedWidth >> 8),
-               static_cast<std::uint8_t>(h),
-               static_cast<std::uint8_t>(h >> 8)};
+    Bytes body;
+    auto u16 = [&body](int v) {
+        body.push_back(static_cast<std::uint8_t>(v));
+        body.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    u16(id);
+    body.push_back(5);
+    u16(claimedWidth);
+    u16(h);
     body.insert(body.end(), z.begin(), z.end());
     return body;
 }
