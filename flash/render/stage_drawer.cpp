@@ -16,6 +16,24 @@ constexpr int kMaxDrawNesting = 128;
 constexpr int kMaxButtonNesting = 8;
 constexpr int kMaxButtonParts = 4096;
 
+// The four edges of a rectangle in twips, clockwise from its top left corner, filled with
+// style 1 on their right and drawn with line style `line` (0: none).
+void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line) {
+    const std::int32_t corners[5][2] = {
+        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}, {r.xMin, r.yMin}};
+    for (int i = 0; i < 4; ++i) {
+        Edge e;
+        e.x0 = corners[i][0];
+        e.y0 = corners[i][1];
+        e.x1 = corners[i + 1][0];
+        e.y1 = corners[i + 1][1];
+        e.fill1 = 1;
+        e.line = line;
+        e.newPath = i == 0;
+        s.edges.push_back(e);
+    }
+}
+
 // A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
 // unsmoothed and clipped.
 Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
@@ -28,16 +46,7 @@ Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
     fill.bitmapId = id;
     fill.matrix = Matrix::Scale(20, 20);
     s.fills.push_back(fill);
-    const std::int32_t corners[5][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}, {0, 0}};
-    for (int i = 0; i < 4; ++i) {
-        Edge e;
-        e.x0 = corners[i][0];
-        e.y0 = corners[i][1];
-        e.x1 = corners[i + 1][0];
-        e.y1 = corners[i + 1][1];
-        e.fill1 = 1;
-        s.edges.push_back(e);
-    }
+    AddRectangleEdges(s, Rect{0, w, 0, h}, 0);
     s.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 0});
     return s;
 }
@@ -93,22 +102,7 @@ const StageDrawer::Field* StageDrawer::FieldOf(const Character& c) {
         line.width = 20;
         line.fill.color = {0, 0, 0, 255};
         box.lines.push_back(line);
-        const std::int32_t corners[5][2] = {{r.xMin, r.yMin},
-                                            {r.xMax, r.yMin},
-                                            {r.xMax, r.yMax},
-                                            {r.xMin, r.yMax},
-                                            {r.xMin, r.yMin}};
-        for (int i = 0; i < 4; ++i) {
-            Edge e;
-            e.x0 = corners[i][0];
-            e.y0 = corners[i][1];
-            e.x1 = corners[i + 1][0];
-            e.y1 = corners[i + 1][1];
-            e.fill1 = 1;
-            e.line = 1;
-            e.newPath = i == 0;
-            box.edges.push_back(e);
-        }
+        AddRectangleEdges(box, r, 1);
         box.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 1});
         field.box = std::move(box);
     }
