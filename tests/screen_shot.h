@@ -1,6 +1,5 @@
 // What the window tests read off the screen: the pixels a user sees in a rectangle, and PNG
-// pictures of them kept in the build tree for a person to look at. The test program that
-// includes this defines STB_IMAGE_WRITE_IMPLEMENTATION in one of its files.
+// pictures of them kept in the build tree for a person to look at.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "stb_image_write.h"
+#include "tools/png_io.h"
 #include "tooltip/draw_manager.h"
 
 namespace screenshot {
@@ -31,17 +30,17 @@ inline COLORREF At(const tooltip::Picture& p, int x, int y) {
 inline bool SavePng(const tooltip::Picture& p, const std::string& file, int scale = 1) {
     if (p.pixels.empty() || scale < 1) return false;
     const int w = p.width * scale, h = p.height * scale;
-    std::vector<unsigned char> rgb;
-    rgb.reserve(static_cast<std::size_t>(w) * h * 3);
+    pngio::Image image{w, h, {}};
+    image.rgba.reserve(static_cast<std::size_t>(w) * h * 4);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::uint32_t px = p.At(x / scale, y / scale);
-            rgb.push_back(static_cast<unsigned char>(px >> 16));
-            rgb.push_back(static_cast<unsigned char>(px >> 8));
-            rgb.push_back(static_cast<unsigned char>(px));
+            image.rgba.insert(image.rgba.end(), {static_cast<unsigned char>(px >> 16),
+                                                 static_cast<unsigned char>(px >> 8),
+                                                 static_cast<unsigned char>(px), 255});
         }
     }
-    return stbi_write_png(file.c_str(), w, h, 3, rgb.data(), w * 3) != 0;
+    return pngio::WritePng(file, image);
 }
 
 }  // namespace screenshot

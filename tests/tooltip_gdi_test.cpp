@@ -11,12 +11,8 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "stb_image_write.h"
-#define STB_IMAGE_IMPLEMENTATION
-#include "stb_image.h"
-
 #include "tests/tooltip_harness.h"
+#include "tools/png_io.h"
 #include "tooltip/draw_manager.h"
 #include "tooltip/markup_drawer.h"
 #include "tooltip/markup_seeds.h"
@@ -513,23 +509,24 @@ void Golden(const std::string& name, const std::vector<std::string>& texts, int 
         y += sizes[i].cy + 4;
     }
     const std::vector<unsigned char> rgb = c.Rgb();
-    const std::string out = "tooltip-" + name + ".png";
-    ASSERT_TRUE(stbi_write_png(out.c_str(), width, height, 3, rgb.data(), width * 3));
+    pngio::Image picture{width, height, {}};
+    for (std::size_t i = 0; i < rgb.size(); i += 3)
+        picture.rgba.insert(picture.rgba.end(), {rgb[i], rgb[i + 1], rgb[i + 2], 255});
+    ASSERT_TRUE(pngio::WritePng("tooltip-" + name + ".png", picture));
     const std::string golden = std::string(MORAVEL_GOLDEN_DIR) + "/tooltip-" + name + ".png";
     if (const char* update = std::getenv("MORAVEL_UPDATE_GOLDEN"); update && *update == '1') {
-        ASSERT_TRUE(stbi_write_png(golden.c_str(), width, height, 3, rgb.data(), width * 3));
+        ASSERT_TRUE(pngio::WritePng(golden, picture));
         return;
     }
-    int gw = 0, gh = 0, channels = 0;
-    unsigned char* g = stbi_load(golden.c_str(), &gw, &gh, &channels, 3);
-    ASSERT_NE(g, nullptr) << "no golden picture " << golden;
-    EXPECT_EQ(gw, width) << name;
-    EXPECT_EQ(gh, height) << name;
-    if (gw == width && gh == height) {
+    pngio::Image g;
+    ASSERT_TRUE(pngio::ReadPng(golden, g)) << "no golden picture " << golden;
+    EXPECT_EQ(g.width, width) << name;
+    EXPECT_EQ(g.height, height) << name;
+    if (g.width == width && g.height == height) {
         int differ = 0;
-        for (std::size_t i = 0; i < rgb.size(); i += 3) {
+        for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
             for (int k = 0; k < 3; ++k) {
-                if (std::abs(static_cast<int>(rgb[i + k]) - g[i + k]) > 48) {
+                if (std::abs(static_cast<int>(picture.rgba[i + k]) - g.rgba[i + k]) > 48) {
                     ++differ;
                     break;
                 }
@@ -537,7 +534,6 @@ void Golden(const std::string& name, const std::vector<std::string>& texts, int 
         }
         EXPECT_LE(differ, width * height / 100) << name << ": " << differ << " pixels differ";
     }
-    stbi_image_free(g);
 }
 
 TEST(GoldenPictures, TheViewersFourteenHelpTexts) {

@@ -13,8 +13,6 @@
 #include <thread>
 #include <tuple>
 
-// This program's one copy of the PNG writer that screen_shot.h uses.
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include "tests/screen_shot.h"
 
 #include "tests/disk_fixture.h"
