@@ -245,15 +245,17 @@ Playback Play(const std::string& path) {
     std::unique_ptr<swfrender::MovieSession> session =
         swfrender::MovieSession::Open(path, nullptr, error);
     if (!session) return result;
-    // Enough frames to take a measurable time, and every frame of the movie at least twice,
-    // so the steady part starts after each frame has been drawn once.
+    // Steady playback starts once the pools and buffers stand at their high-water marks: every
+    // root frame twice (a movie that loops drops and remakes its clips at the loop, and the
+    // clips dropped come back to the pool only after it) and at least 120 frames, for sprites
+    // whose timelines outlast the root's.
     const int total = static_cast<int>(session->GetPlayer().TotalFrames());
-    const int warm = std::max(total, 1);
+    const int warm = std::max(2 * total, 120);
     for (int f = 0; f < warm; ++f) {
         session->StepFrame();
         session->Draw(0, 0, Quality::High);
     }
-    result.frames = std::max(60, 2 * warm);
+    result.frames = std::max(120, 2 * total);
     auto run = [&] {
         for (int f = 0; f < result.frames; ++f) {
             session->StepFrame();

@@ -46,10 +46,14 @@ bool SignatureAccepted(std::string_view firstBytes) {
            base::EqualsNoCase(signature, "ZWS");
 }
 
-TickResult DecideTick(long current, long total, long lastShownFrame, long lastShownTotal) {
+TickResult DecideTick(const TickInput& tick) {
+    const long current = tick.hasMovie ? tick.current : 0;
+    const long total = tick.hasMovie ? tick.total : 0;
     TickResult result;
-    result.showCounter = current != lastShownFrame || total != lastShownTotal;
-    result.atLastFrame = current + 1 == total;
+    result.armSlider = tick.hasMovie && tick.sliderArmed;
+    result.enterFullScreen = result.armSlider && tick.fullScreenOnLoad;
+    result.showCounter = current != tick.lastShownFrame || total != tick.lastShownTotal;
+    result.atLastFrame = tick.hasMovie && current + 1 == total;
     return result;
 }
 

@@ -54,14 +54,31 @@ std::string ScaleModeText(int scaleOverride, std::string_view stored);
 // "ZWS" (zlib or LZMA compressed movies), letter case ignored.
 bool SignatureAccepted(std::string_view firstBytes);
 
-// One tick of the view's position timer: the counter changes only when the frame or the
-// frame count did; a movie that stands on its last frame is replayed when the setting
-// "AutoReplay" (read only then) is on.
-struct TickResult {
-    bool showCounter = false;
-    bool atLastFrame = false;
+// One tick of the view's position timer. Without a movie the frame and the count are 0.
+struct TickInput {
+    bool hasMovie = false;
+    long current = 0;
+    long total = 0;
+    long lastShownFrame = 0;  // what the counter shows now
+    long lastShownTotal = 0;
+    bool sliderArmed = false;  // a movie was loaded since the slider was last ranged
+    bool fullScreenOnLoad = false;
 };
-TickResult DecideTick(long current, long total, long lastShownFrame, long lastShownTotal);
+struct TickResult {
+    // Enable the slider and range it from 0 to the frame count: at the first tick that finds
+    // a movie after one was loaded.
+    bool armSlider = false;
+    // The "full" switch takes effect then, once.
+    bool enterFullScreen = false;
+    // The counter and the slider's position are written only when the frame or the count
+    // changed.
+    bool showCounter = false;
+    // A movie that stands on its last frame is replayed when the setting "AutoReplay" (read
+    // only then) is on.
+    bool atLastFrame = false;
+    friend bool operator==(const TickResult&, const TickResult&) = default;
+};
+TickResult DecideTick(const TickInput& tick);
 
 // The frame counter "帧数: %d/%d" with the one-based current frame and the frame count.
 // format is the counter's text resource; its first two "%d" take the numbers, nothing else

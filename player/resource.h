@@ -17,6 +17,15 @@
 // The status bar's frame counter pane.
 #define ID_INDICATOR_FRAMES 129
 
+// The progress bar (dialog template 128) and its slider.
+#define IDD_PROGRESS_BAR 128
+#define IDC_PROGRESS_SLIDER 103
+
+// The about box and its two link buttons (kept in the template, never shown).
+#define IDD_ABOUTBOX 100
+#define IDC_MAIL_LINK 1077
+#define IDC_WEB_LINK 1078
+
 // Commands (see player/playback_rules.h for their meaning).
 #define ID_BACKGROUND 130
 #define ID_TO_START 131

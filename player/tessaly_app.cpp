@@ -8,12 +8,15 @@
 #include "player/main_frame.h"
 #include "player/playback_rules.h"
 #include "player/resource.h"
+#include "player/shell/about_dlg.h"
 #include "player/shell/association_rules.h"
+#include "player/shell/viewer_launch.h"
 #include "player/tessaly_doc.h"
 #include "player/tessaly_view.h"
 #include "win/app_profile.h"
 #include "win/ax_host.h"
 #include "win/doc_view.h"
+#include "win/framework_ids.h"
 
 namespace player {
 
@@ -30,6 +33,14 @@ CTessalyApp::CTessalyApp(HINSTANCE instance, std::vector<std::string> args)
     Commands().On(kIdLightIcon, [this] {
         settings_.WriteInt(kSettings, kIconValue, kIconLight);
         RegisterAssociation(true, kIconLight, ProgramPath());
+    });
+    // The viewer beside the player, started as a process of its own; the player carries on
+    // whatever comes of it.
+    Commands().On(kIdViewCache, [this] { ShellOpen(ViewerPathBeside(ProgramPath())); });
+    Commands().On(win::kIdAppAbout, [this] {
+        CAboutDlg about(Instance());
+        const win::FrameWindow* frame = MainFrame();
+        about.DoModal(frame ? frame->Window() : nullptr);
     });
     // Read from the registry at every update, so the menu shows the real state even when
     // another program changed it, or a write here failed.

@@ -2,7 +2,8 @@
 // OLE and control hosting, the framework profile with the recent-file list, the command line
 // and its switches, the document template, shell open, the first run's association, the
 // file named on the command line, pause-on-click, the window shown), the values the player's
-// windows share, and the association commands of the View menu.
+// windows share, the association commands of the View menu, starting the viewer and the
+// about box.
 #pragma once
 
 #include <windows.h>
@@ -47,7 +48,8 @@ public:
 
 protected:
     void RegisterShellFileTypes(bool on) override;
-    // The program the association names (tests name a stand-in).
+    // The program the association names, beside which the viewer lives (tests name a
+    // stand-in).
     virtual std::string ProgramPath() const { return ModulePath(); }
     // Makes the built-in engine the stand-in for the Flash control (tests may not).
     virtual void EnableControlHosting();

@@ -1,5 +1,10 @@
 #include "player/tessaly_view.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
+#include <iterator>
+
 #include "base/color_text.h"
 #include "flash/swf_parser.h"
 #include "player/main_frame.h"
@@ -7,6 +12,7 @@
 #include "player/resource.h"
 #include "player/tessaly_app.h"
 #include "player/tessaly_doc.h"
+#include "player/view_rules.h"
 #include "win/ax_host.h"
 #include "win/framework_ids.h"
 
@@ -35,6 +41,16 @@ CTessalyView::CTessalyView(CTessalyApp& app) : app_(app) {
     Commands().OnUpdate(kIdClickPause, [this] {
         return win::CommandState{true, app_.ClickPause()};
     });
+    Commands().On(kIdBackground, [this] { ChooseBackground(); });
+    for (unsigned id = kIdShowAll; id <= kIdNoScale; ++id) {
+        Commands().On(id, [this, id] { SetScaleMode(id); });
+        Commands().OnUpdate(id, [this, id] {
+            return ScaleCommandState(
+                id, app_.ScaleOverride(),
+                app_.Settings().GetString(kSettings, kScaleModeValue, kDefaultScaleMode));
+        });
+    }
+    std::fill(std::begin(customColors_), std::end(customColors_), RGB(255, 255, 255));
 }
 
 CTessalyDoc* CTessalyView::Doc() const {
@@ -92,6 +108,8 @@ void CTessalyView::OnUpdate(win::View*, LPARAM) {
                 ScaleModeText(app_.ScaleOverride(),
                               settings.GetString(kSettings, kScaleModeValue, kDefaultScaleMode)));
             flash_.Play();
+            // A movie with another frame count needs another range.
+            sliderArmed_ = true;
         }
     }
     doc->SetModifiedFlag(false);
@@ -100,10 +118,35 @@ void CTessalyView::OnUpdate(win::View*, LPARAM) {
 void CTessalyView::OnInitialUpdate() {
     win::View::OnInitialUpdate();
     if (timerStarted_) return;
-    // Once per view, and Tessaly has one view: the window placement joins here with the
-    // view options, before the timer starts.
+    // Once per view, and Tessaly has one view: the window goes where the user left it, then
+    // the position timer starts, never to stop.
     timerStarted_ = true;
+    if (CMainFrame* frame = app_.Frame()) frame->PlaceWindow();
     SetTimer(Window(), kPositionTimer, kPositionTimerMs, nullptr);
+}
+
+void CTessalyView::ChooseBackground() {
+    CHOOSECOLORA choice{};
+    choice.lStructSize = sizeof choice;
+    const CMainFrame* frame = app_.Frame();
+    choice.hwndOwner = frame ? frame->Window() : nullptr;
+    // Only the colour's own bytes: a stored value with the high byte set is no colour.
+    choice.rgbResult =
+        static_cast<COLORREF>(app_.Settings().GetInt(kSettings, kBgColorValue, kDefaultBgColor)) &
+        0x00FFFFFFu;
+    choice.lpCustColors = customColors_;
+    choice.Flags = CC_RGBINIT;
+    if (!ChooseColorA(&choice)) return;
+    app_.Settings().WriteInt(kSettings, kBgColorValue, static_cast<int>(choice.rgbResult));
+    flash_.SetBGColor(base::ToBgColorText(choice.rgbResult));
+    InvalidateRect(Window(), nullptr, TRUE);
+}
+
+void CTessalyView::SetScaleMode(unsigned id) {
+    const std::string mode(ScaleCommandMode(id));
+    app_.Settings().WriteString(kSettings, kScaleModeValue, mode);
+    flash_.SetScale(mode);
+    app_.SetScaleOverride(0);
 }
 
 void CTessalyView::RunPlayback(unsigned id) {
@@ -140,19 +183,37 @@ void CTessalyView::RunPlayback(unsigned id) {
 }
 
 void CTessalyView::OnTick() {
-    long current = 0;
-    long total = 0;
-    if (HoldsMovie()) {
-        current = flash_.CurrentFrame();
-        total = flash_.TotalFrames();
+    // One query round of the control; nothing is written unless something changed.
+    TickInput input;
+    input.hasMovie = HoldsMovie();
+    if (input.hasMovie) {
+        input.current = flash_.CurrentFrame();
+        input.total = flash_.TotalFrames();
     }
-    const TickResult tick = DecideTick(current, total, lastShownFrame_, lastShownTotal_);
+    input.lastShownFrame = lastShownFrame_;
+    input.lastShownTotal = lastShownTotal_;
+    input.sliderArmed = sliderArmed_;
+    input.fullScreenOnLoad = app_.FullScreenOnLoad();
+    const TickResult tick = DecideTick(input);
+    CMainFrame* frame = app_.Frame();
+    const win::Trackbar slider = frame ? frame->Slider() : win::Trackbar();
+    if (tick.armSlider) {
+        sliderArmed_ = false;
+        EnableWindow(slider.Window(), TRUE);
+        slider.SetRange(0, static_cast<int>(input.total), true);
+    }
+    if (tick.enterFullScreen) {
+        app_.ClearFullScreenOnLoad();
+        if (frame) frame->EnterFullScreen();
+    }
     if (tick.showCounter) {
-        lastShownFrame_ = current;
-        lastShownTotal_ = total;
-        if (win::FrameWindow* frame = app_.MainFrame())
+        lastShownFrame_ = input.current;
+        lastShownTotal_ = input.total;
+        if (frame)
             frame->SetPaneText(
-                1, FrameCounterText(app_.LoadString(IDS_FRAME_COUNTER), current, total));
+                kFrameCounterPane,
+                FrameCounterText(app_.LoadString(IDS_FRAME_COUNTER), input.current, input.total));
+        slider.SetPos(static_cast<int>(input.current), true);
     }
     if (tick.atLastFrame && app_.Settings().GetInt(kSettings, kAutoReplayValue, 0) != 0)
         flash_.Play();

@@ -1,8 +1,8 @@
 // Tessaly's view: a plain window covered by the Flash control (child 101), which does all
 // decoding, drawing and sound. The view loads the movie the document hands over, carries out
-// the playback commands, toggles play on the frame's pause-on-click, seeks on the progress
-// slider's request, and polls the control every 300 ms for the frame counter and automatic
-// replay.
+// the playback commands, the scale modes and the background colour, toggles play on the
+// frame's pause-on-click, seeks on the progress slider's request, and polls the control every
+// 300 ms for the frame counter, the slider and automatic replay.
 #pragma once
 
 #include <windows.h>
@@ -48,12 +48,21 @@ private:
     bool ControlCanPlay(const std::string& path);
     void RunPlayback(unsigned id);
     void OnTick();
+    // Command 130: the colour dialog at the stored "bgColor"; a confirmed colour is stored,
+    // given to the control, and the view repainted.
+    void ChooseBackground();
+    // Commands 139 to 142: the stored mode, the control's scale, and no more override.
+    void SetScaleMode(unsigned id);
 
     CTessalyApp& app_;
     win::CShockwaveFlash flash_;
     bool timerStarted_ = false;
+    // Set by every movie loaded: the next tick ranges the slider for its frame count.
+    bool sliderArmed_ = true;
     long lastShownFrame_ = 0;
     long lastShownTotal_ = 0;
+    // The colour dialog's sixteen custom colours, kept while the program runs.
+    COLORREF customColors_[16] = {};
 };
 
 }  // namespace player

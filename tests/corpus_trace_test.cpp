@@ -11,9 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,48 +19,14 @@
 #include "flash/placement.h"
 #include "flash/player.h"
 #include "flash/swf_parser.h"
+#include "tests/corpus_harness.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 fs::path TracesDir() {
-    return fs::path(MORAVEL_CORPUS_DIR) / "traces";
-}
-
-std::vector<std::string> CaseNames() {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(TracesDir(), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        if (it->path().filename() == "test.swf") {
-            names.push_back(fs::relative(it->path().parent_path(), TracesDir()).generic_string());
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// num_frames or num_ticks from test.toml: each is one frame of the movie.
-int FramesToRun(const std::string& toml) {
-    std::istringstream lines(toml);
-    std::string line;
-    while (std::getline(lines, line)) {
-        for (const char* key : {"num_frames", "num_ticks"}) {
-            if (line.rfind(key, 0) == 0) {
-                const std::size_t eq = line.find('=');
-                if (eq != std::string::npos) return std::stoi(line.substr(eq + 1));
-            }
-        }
-    }
-    return 1;
+    return corpus::Root() / "traces";
 }
 
 // Why this engine cannot play the movie yet; empty when it can. The movie model notes what
@@ -114,24 +78,17 @@ Replayed Replay(const std::string& name) {
     if (!out.missing.empty()) return out;
     TraceLog log;
     flash::Player player(std::move(r.movie), &log);
-    const int frames = FramesToRun(ReadText(dir / "test.toml"));
+    const int frames = corpus::ReadSpec(corpus::ReadText(dir / "test.toml")).frames;
     for (int i = 0; i < frames; ++i) player.StepFrame();
     out.traced = log.text_;
-    out.expected = ReadText(dir / "output.txt");
+    out.expected = corpus::ReadText(dir / "output.txt");
     out.expected.erase(std::remove(out.expected.begin(), out.expected.end(), '\r'),
                        out.expected.end());
     return out;
 }
 
 std::set<std::string> ListedPasses() {
-    std::istringstream lines(ReadText(MORAVEL_TRACE_PASSES));
-    std::set<std::string> names;
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] != '#') names.insert(line);
-    }
-    return names;
+    return corpus::ReadPassList(MORAVEL_TRACE_PASSES);
 }
 
 class CorpusTrace : public ::testing::TestWithParam<std::string> {};
@@ -146,23 +103,19 @@ TEST_P(CorpusTrace, MatchesFlashPlayer) {
     EXPECT_EQ(r.traced, r.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTrace, ::testing::ValuesIn(CaseNames()),
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTrace, ::testing::ValuesIn(corpus::CaseNames(TracesDir())),
                          [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string n = info.param;
-                             for (char& c : n) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return n;
+                             return corpus::ParamName(info.param);
                          });
 
 TEST(CorpusTrace, CorpusIsPresent) {
     // Without this, a moved corpus would quietly turn the replay into zero tests.
-    EXPECT_EQ(CaseNames().size(), 29u) << "looked in " << TracesDir();
+    EXPECT_EQ(corpus::CaseNames(TracesDir()).size(), 29u) << "looked in " << TracesDir();
 }
 
 TEST(CorpusTrace, PassListOnlyGrows) {
     const std::set<std::string> listed = ListedPasses();
-    const std::vector<std::string> names = CaseNames();
+    const std::vector<std::string> names = corpus::CaseNames(TracesDir());
     std::size_t passed = 0;
     for (const std::string& name : names) {
         const Replayed r = Replay(name);
@@ -186,7 +139,7 @@ TEST(CorpusTrace, PassListOnlyGrows) {
 // timeline, sprites' included, reads without a cut and ends where its tag ends, and every
 // filter list reads whole. Real files made by Flash tools check the field layouts.
 TEST(CorpusPlacements, EveryPlacementReadsToTheEndOfItsTag) {
-    const fs::path images = fs::path(MORAVEL_CORPUS_DIR) / "images";
+    const fs::path images = corpus::Root() / "images";
     std::size_t placements = 0;
     std::size_t filters = 0;
     std::error_code ec;

@@ -1,7 +1,8 @@
 // The frame framework's decisions over values: command routing and enabling, the document
 // template's fields, titles, the shell's quoting, prompts, the recent-file list and its menu
-// texts, status panes, the command line and the shell's DDE commands. Texts are code page
-// 936 bytes: 誠 = D5 5C (trail byte '\'), 腯 = C4 5D (trail byte ']'), 腫 = C4 5B ('[').
+// texts, status panes, the command line, the shell's DDE commands and the toolbar resource.
+// Texts are code page 936 bytes: 誠 = D5 5C (trail byte '\'), 腯 = C4 5D (trail byte ']'),
+// 腫 = C4 5B ('[').
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "win/command_map.h"
 #include "win/frame_rules.h"
 #include "win/recent_file_list.h"
+#include "win/toolbar_resource.h"
 
 namespace {
 
@@ -236,6 +238,44 @@ TEST(DdeCommands, ParsesQuotedAndPlainArgumentsUpToTheFirstFault) {
         {"", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(win::ParseDdeCommands(c.text), c.commands) << c.text;
+}
+
+// --- toolbar resource -----------------------------------------------------------------------
+
+TEST(ToolBarResource, ButtonsInOrderAndMalformedDataRefused) {
+    using Bytes = std::vector<unsigned char>;
+    // version 1, 16 x 15, three buttons: 57601, a separator, 131; then padding.
+    const Bytes good = {1, 0, 16, 0, 15, 0, 3, 0, 0x01, 0xE1, 0, 0, 131, 0, 0, 0};
+    const auto parsed = win::ParseToolBarResource(good);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(*parsed, (win::ToolBarResource{16, 15, {57601, 0, 131}}));
+    EXPECT_EQ(win::ToolBarImageCount(*parsed), 2u);
+    EXPECT_EQ(win::ParseToolBarResource(Bytes{1, 0, 16, 0, 15, 0, 0, 0})->ids.size(), 0u);
+    // The same toolbar as GNU windres writes it: 32-bit values, no version.
+    const Bytes gnu = {16,   0,    0, 0, 15, 0, 0, 0, 3,   0, 0, 0,
+                       0x01, 0xE1, 0, 0, 0,  0, 0, 0, 131, 0, 0, 0};
+    EXPECT_EQ(win::ParseToolBarResource(gnu), parsed);
+    // An image 1 pixel wide in the 32-bit layout starts like a version.
+    EXPECT_EQ(win::ParseToolBarResource(Bytes{1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 9, 0, 0, 0}),
+              (win::ToolBarResource{1, 2, {9}}));
+
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } bad[] = {
+        {"empty", {}},
+        {"short header", {1, 0, 16, 0, 15, 0, 3}},
+        {"fewer buttons than announced", {1, 0, 16, 0, 15, 0, 3, 0, 0x01, 0xE1, 0, 0, 131}},
+        {"a count far past the data", {1, 0, 16, 0, 15, 0, 0xFF, 0xFF, 1, 0}},
+        {"another version", {2, 0, 16, 0, 15, 0, 0, 0, 0, 0, 0, 0}},
+        {"no width", {1, 0, 0, 0, 15, 0, 0, 0}},
+        {"no height", {1, 0, 16, 0, 0, 0, 0, 0}},
+        {"32-bit: fewer buttons than announced",
+         {16, 0, 0, 0, 15, 0, 0, 0, 2, 0, 0, 0, 5, 0, 0, 0}},
+        {"32-bit: an id past 16 bits", {16, 0, 0, 0, 15, 0, 0, 0, 1, 0, 0, 0, 5, 0, 1, 0}},
+        {"32-bit: a count near 2^32", {16, 0, 0, 0, 15, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}},
+    };
+    for (const auto& c : bad) EXPECT_FALSE(win::ParseToolBarResource(c.bytes)) << c.what;
 }
 
 }  // namespace

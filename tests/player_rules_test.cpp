@@ -1,6 +1,6 @@
 // The player's decisions over values: its switches, the playback commands' states, the scale
-// of a new movie, the signature check, the position timer's tick and counter text, and the
-// association's text rules.
+// of a new movie, the signature check, the position timer's tick and counter text, the scale
+// checks and the window's stored rectangle, and the association's text rules.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +9,7 @@
 #include "player/command_line.h"
 #include "player/playback_rules.h"
 #include "player/shell/association_rules.h"
+#include "player/view_rules.h"
 
 namespace {
 
@@ -105,16 +106,28 @@ TEST(PlaybackRules, SignatureOfFlashMoviesInAnyCompression) {
         EXPECT_EQ(player::SignatureAccepted(c.bytes), c.accepted) << c.bytes;
 }
 
-TEST(PlaybackRules, TickShowsChangesOnlyAndFindsTheLastFrame) {
-    using player::DecideTick;
-    EXPECT_FALSE(DecideTick(0, 0, 0, 0).showCounter);  // no movie: nothing to write
-    EXPECT_FALSE(DecideTick(0, 0, 0, 0).atLastFrame);
-    EXPECT_TRUE(DecideTick(0, 10, 0, 0).showCounter);  // a movie arrived on its first frame
-    EXPECT_FALSE(DecideTick(3, 10, 3, 10).showCounter);
-    EXPECT_TRUE(DecideTick(3, 12, 3, 10).showCounter);
-    EXPECT_TRUE(DecideTick(9, 10, 9, 10).atLastFrame);
-    EXPECT_FALSE(DecideTick(8, 10, 8, 10).atLastFrame);
-    EXPECT_TRUE(DecideTick(0, 1, 0, 1).atLastFrame);
+TEST(PlaybackRules, TickArmsOnceShowsChangesOnlyAndFindsTheLastFrame) {
+    using player::TickInput;
+    using player::TickResult;
+    const struct {
+        const char* what;
+        TickInput in;    // movie, current, total, shown frame, shown total, armed, full
+        TickResult out;  // arm, full screen, counter, last frame
+    } cases[] = {
+        {"no movie: nothing", {false, 0, 0, 0, 0, true, true}, {false, false, false, false}},
+        // A control without a movie may still answer; its numbers do not count.
+        {"no movie, stale numbers", {false, 9, 10, 0, 0, true, false}, {}},
+        {"first movie, first tick", {true, 0, 10, 0, 0, true, false}, {true, false, true, false}},
+        {"with the full switch", {true, 0, 10, 0, 0, true, true}, {true, true, true, false}},
+        {"armed already: once", {true, 0, 10, 0, 10, false, true}, {false, false, false, false}},
+        {"nothing changed", {true, 3, 10, 3, 10, false, false}, {}},
+        {"the count changed", {true, 3, 12, 3, 10, false, false}, {false, false, true, false}},
+        // A later movie re-arms: its range is its own, even with the same numbers shown.
+        {"re-armed, same numbers", {true, 0, 10, 0, 10, true, false}, {true, false, false, false}},
+        {"last frame", {true, 9, 10, 9, 10, false, false}, {false, false, false, true}},
+        {"one-frame movie", {true, 0, 1, 0, 1, false, false}, {false, false, false, true}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(player::DecideTick(c.in), c.out) << c.what;
 
     const std::string format = "\xD6\xA1\xCA\xFD: %d/%d";  // 帧数 in code page 936
     EXPECT_EQ(player::FrameCounterText(format, 0, 10), "\xD6\xA1\xCA\xFD: 1/10");
@@ -176,6 +189,65 @@ TEST(AssociationRules, MenuStatesFollowTheAssociationAndIconSetting) {
     EXPECT_EQ(AssociationCommandState(32800, true, 2), (CommandState{true, false}));
     EXPECT_EQ(AssociationCommandState(32801, true, 2), (CommandState{true, true}));
     EXPECT_EQ(AssociationCommandState(32801, true, 5), (CommandState{true, false}));
+}
+
+TEST(ViewRules, ScaleChecksFollowTheOverrideThenTheStoredModeExactly) {
+    using player::ScaleCommandState;
+    const struct {
+        int scaleOverride;
+        std::string stored;
+        unsigned checked;  // 0: none
+    } cases[] = {
+        {0, "ExactFit", 140}, {0, "ShowAll", 139}, {0, "NoScale", 142},
+        {0, "exactfit", 0},                                              // letter case counts
+        {0, "", 0},           {0, "NoBorder ", 0}, {3, "ShowAll", 141},  // the override first
+        {1, "NoScale", 139},  {4, "", 142},        {5, "ExactFit", 0},
+        {-1, "ExactFit", 0},
+    };
+    for (const auto& c : cases)
+        for (unsigned id = 139; id <= 142; ++id)
+            EXPECT_EQ(ScaleCommandState(id, c.scaleOverride, c.stored),
+                      (CommandState{true, id == c.checked}))
+                << c.scaleOverride << " '" << c.stored << "' " << id;
+    EXPECT_EQ(player::ScaleCommandMode(141), "NoBorder");
+    EXPECT_EQ(player::ScaleCommandState(138, 0, ""), (CommandState{true, false}));
+}
+
+TEST(ViewRules, StoredRectangleIsClampedToTheScreen) {
+    using player::WindowRect;
+    const struct {
+        const char* what;
+        WindowRect stored;
+        WindowRect opens;
+    } cases[] = {
+        {"inside", {100, 50, 700, 550}, {100, 50, 700, 550}},
+        {"the defaults", {0, 0, 603, 537}, {0, 0, 603, 537}},
+        {"touching the edges", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}},
+        {"closed minimised", {-32000, -32000, -31840, -31976}, {0, 0, 1280, 1024}},
+        {"left and top past the screen", {1300, 1100, 1280, 1024}, {0, 0, 1280, 1024}},
+        {"right and bottom past the screen", {200, 100, 1500, 1200}, {200, 100, 1280, 1024}},
+        {"negative left only", {-8, 40, 600, 500}, {0, 40, 600, 500}},
+        {"inverted width", {500, 0, 100, 537}, {0, 0, 603, 537}},
+        {"inverted height", {0, 400, 603, 300}, {0, 0, 603, 537}},
+        {"empty is not inverted", {300, 300, 300, 300}, {300, 300, 300, 300}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(player::InitialWindowRect(c.stored, 1280, 1024), c.opens) << c.what;
+}
+
+TEST(ViewRules, ClosingStoresWhereTheWindowReturnsTo) {
+    using player::StoredPlacement;
+    const player::WindowRect window{10, 20, 610, 520}, restored{30, 40, 630, 540};
+    const player::WindowRect icon{-32000, -32000, -31840, -31976};
+    EXPECT_EQ(player::PlacementToStore({window, window, false, false, false}),
+              (StoredPlacement{window, 0}));
+    EXPECT_EQ(player::PlacementToStore({{-8, -8, 1288, 1000}, restored, false, true, false}),
+              (StoredPlacement{{-8, -8, 1288, 1000}, 1}));
+    // Minimised: the icon's place would open the next window over the whole screen.
+    EXPECT_EQ(player::PlacementToStore({icon, restored, true, false, false}),
+              (StoredPlacement{restored, 0}));
+    EXPECT_EQ(player::PlacementToStore({icon, restored, true, false, true}),
+              (StoredPlacement{restored, 1}));
 }
 
 }  // namespace

@@ -3,12 +3,25 @@
 // appends one line "FILE<tab>first bytes of FILE" (control bytes as ".") to LOG, so a test learns
 // both which path the shell handed over and what that file held at that moment (the external-view
 // copy is overwritten by the next view).
+//
+// Copied under another name it stands in for a program started without arguments (Moravel,
+// started by Tessaly): it then appends its own command line to the file of its own name
+// with ".log" added.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
+    if (argc == 1) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        FILE* log = std::fopen((std::string(self) + ".log").c_str(), "ab");
+        if (log == nullptr) return 1;
+        std::fprintf(log, "%s\n", GetCommandLineA());
+        std::fclose(log);
+        return 0;
+    }
     if (argc < 3) return 2;
     std::string line = argv[2];
     line += '\t';

@@ -2,7 +2,8 @@
 """Draws the programs' icons (our own art) and writes them as .ico files:
 Moravel's 131 the application (a film frame with a play mark), 151 a movie row, 152 a folder
 row; Tessaly's 128 the application and dark file icon (a play mark on a dark rounded tile
-with a reel's arc), and TessalyLight.ico, the light file icon shipped beside the program.
+with a reel's arc), TessalyLight.ico, the light file icon shipped beside the program, and the
+images of Tessaly's toolbar (toolbar.bmp, 16 x 15 each).
 Run from the repository's top folder: python3 tools/make_icons.py"""
 import struct
 
@@ -109,7 +110,125 @@ def tessaly_icon(size, light):
     return c
 
 
+MAGENTA = (255, 0, 255)  # transparent in the toolbar bitmap
+INK = (36, 40, 56)
+
+
+def bmp(width, height, pixel):
+    """A 24-bit bottom-up BMP file of pixel(x, y) -> (r, g, b)."""
+    stride = (width * 3 + 3) & ~3
+    rows = b''
+    for y in reversed(range(height)):
+        row = b''.join(bytes((b, g, r)) for (r, g, b) in (pixel(x, y) for x in range(width)))
+        rows += row + bytes(stride - len(row))
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 0, 0, 0, 0)
+    head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(rows), 0, 0, 14 + len(info))
+    return head + info + rows
+
+
+def tri_right(x, y, x0, x1, cy=7):
+    """A triangle pointing right, from x0 to x1, centred on row cy."""
+    return x0 <= x <= x1 and abs(y - cy) <= (x1 - x) * 6.0 / max(x1 - x0, 1)
+
+
+def tri_left(x, y, x0, x1, cy=7):
+    return x0 <= x <= x1 and abs(y - cy) <= (x - x0) * 6.0 / max(x1 - x0, 1)
+
+
+def screen(x, y):
+    """The outline of a screen: the frame the scale-mode images draw into."""
+    return (x in (1, 14) and 2 <= y <= 12) or (y in (2, 12) and 1 <= x <= 14)
+
+
+def inside(x, y):
+    return 2 <= x <= 13 and 3 <= y <= 11
+
+
+def ellipse(x, y, cx, cy, rx, ry):
+    return ((x + 0.5 - cx) / rx) ** 2 + ((y + 0.5 - cy) / ry) ** 2 <= 1.0
+
+
+TOOL_BLUE, TOOL_GREEN, TOOL_ORANGE = (40, 90, 170), (30, 140, 60), (232, 140, 30)
+
+
+def tool_image(name, x, y):
+    """One 16 x 15 toolbar image: (r, g, b) of pixel (x, y), MAGENTA where transparent."""
+    if name == 'open':  # an open folder
+        if 1 <= x <= 6 and y == 3:
+            return (200, 150, 40)
+        if 1 <= x <= 13 and 4 <= y <= 12 and (x in (1, 13) or y in (4, 12)):
+            return (150, 100, 20)
+        if 2 <= x <= 12 and 5 <= y <= 11:
+            return (240, 200, 80) if y >= 7 else (220, 170, 50)
+    elif name == 'save':  # a disk with its label
+        if 1 <= x <= 14 and 1 <= y <= 13:
+            if 4 <= x <= 11 and 2 <= y <= 6:
+                return (250, 250, 250)
+            if 5 <= x <= 10 and 9 <= y <= 13:
+                return (150, 160, 180)
+            return TOOL_BLUE
+    elif name == 'start':  # |<
+        if 3 <= x <= 4 and 2 <= y <= 12 or tri_left(x, y, 5, 12):
+            return INK
+    elif name == 'back':  # <<
+        if tri_left(x, y, 1, 7) or tri_left(x, y, 8, 14):
+            return INK
+    elif name == 'play':
+        if tri_right(x, y, 4, 12):
+            return TOOL_GREEN
+    elif name == 'pause':
+        if (4 <= x <= 6 or 9 <= x <= 11) and 2 <= y <= 12:
+            return INK
+    elif name == 'forward':  # >>
+        if tri_right(x, y, 1, 7) or tri_right(x, y, 8, 14):
+            return INK
+    elif name == 'end':  # >|
+        if tri_right(x, y, 3, 10) or 11 <= x <= 12 and 2 <= y <= 12:
+            return INK
+    elif name == 'background':  # four colour swatches
+        if 1 <= x <= 14 and 1 <= y <= 13:
+            if x in (1, 14) or y in (1, 13) or x == 7 or y == 7:
+                return INK
+            left, top = x < 7, y < 7
+            return {(True, True): (220, 50, 50), (False, True): (250, 210, 40),
+                    (True, False): TOOL_GREEN, (False, False): TOOL_BLUE}[(left, top)]
+    elif name == 'fullscreen':  # a screen with arrows to its corners
+        if screen(x, y):
+            return INK
+        # Brackets in the corners, opening outwards.
+        cx, cy = (3 if x < 8 else 12), (4 if y < 7 else 10)
+        dx, dy = abs(x - cx), abs(y - cy)
+        inward = (x >= cx if cx == 3 else x <= cx) and (y >= cy if cy == 4 else y <= cy)
+        if inward and (dx == 0 and dy <= 2 or dy == 0 and dx <= 2):
+            return TOOL_BLUE
+        if 6 <= x <= 9 and 6 <= y <= 8:
+            return (150, 170, 210)
+    elif name in ('showall', 'exactfit', 'noborder', 'noscale'):
+        if screen(x, y):
+            return INK
+        shape = {'showall': lambda: ellipse(x, y, 8, 7.5, 4.5, 4.5),
+                 'exactfit': lambda: ellipse(x, y, 8, 7.5, 6, 4.5),
+                 'noborder': lambda: ellipse(x, y, 8, 7.5, 6.3, 6.3),
+                 'noscale': lambda: ellipse(x, y, 8, 7.5, 2.5, 2.5)}[name]
+        if inside(x, y) and shape():
+            return TOOL_ORANGE
+        if inside(x, y):
+            return (250, 250, 250)
+    return MAGENTA
+
+
+# In the order of the toolbar's buttons (separators take no image).
+TOOL_IMAGES = ['open', 'save', 'start', 'back', 'play', 'pause', 'forward', 'end', 'background',
+               'fullscreen', 'showall', 'exactfit', 'noborder', 'noscale']
+
+
+def toolbar_bitmap():
+    return bmp(16 * len(TOOL_IMAGES), 15, lambda x, y: tool_image(TOOL_IMAGES[x // 16], x % 16, y))
+
+
 if __name__ == '__main__':
+    with open('player/res/toolbar.bmp', 'wb') as f:
+        f.write(toolbar_bitmap())
     with open('player/res/tessaly.ico', 'wb') as f:
         f.write(ico([(48, tessaly_icon(48, False)), (32, tessaly_icon(32, False)),
                      (16, tessaly_icon(16, False))]))

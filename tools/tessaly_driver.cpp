@@ -1,10 +1,14 @@
 // Starts the built Tessaly.exe on a movie from our SWF writer and checks it from outside, the
 // way a person would look at it: the main window shows the movie's name in its title, the
-// frame counter moves on while the movie plays, and closing the window ends the program
-// cleanly. A picture of the window is saved. The keys its first run writes are removed again.
+// frame counter and the progress slider move on while the movie plays, full screen covers the
+// screen and Escape brings the window back, and closing the window ends the program cleanly.
+// Pictures of the window, windowed and in full screen, are saved. The light file icon is
+// checked beside the program.
+// The keys its first run writes are removed again.
 //
 //   tessaly_driver.exe TESSALY.EXE OUTPUT_FOLDER
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -38,6 +42,8 @@ int CounterFrame(const std::string& text) {
     return colon == std::string::npos ? 0 : std::atoi(text.c_str() + colon + 2);
 }
 
+constexpr char kSettingsKey[] = "Software\\Veltrano\\Tessaly\\Settings";
+
 void ForgetFirstRun() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano\\Tessaly");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Veltrano\\HalvardTessaly");
@@ -65,7 +71,21 @@ int main(int argc, char** argv) {
         Check(swfwriter::WriteFile(movie, builder.Build(swfwriter::Compression::Zlib)),
               "the movie is written");
     }
+    // The light file icon ships beside the program: the association's light icon names it.
+    {
+        const std::string light =
+            tessaly.substr(0, tessaly.find_last_of('\\') + 1) + "TessalyLight.ico";
+        const HICON icon = static_cast<HICON>(
+            LoadImageA(nullptr, light.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE));
+        Check(icon != nullptr, "TessalyLight.ico beside Tessaly.exe is an icon: " + light);
+        if (icon) DestroyIcon(icon);
+    }
     ForgetFirstRun();
+    // The movie's own blue as the background, and the whole stage shown: the pictures show
+    // the stage and the margins around it.
+    const DWORD blue = RGB(0x20, 0x40, 0x90);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "bgColor", REG_DWORD, &blue, sizeof blue);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ScaleMode", REG_SZ, "ShowAll", 8);
 
     STARTUPINFOA si{};
     si.cb = sizeof(si);
@@ -101,7 +121,46 @@ int main(int argc, char** argv) {
     Check(first >= 1 && later > first, "the frame counter moves on: frame " +
                                            std::to_string(first) + ", then " +
                                            std::to_string(later) + " (" + counter + ")");
+    // The slider moves with the counter; it lives in the progress bar, in the rebar.
+    const HWND slider = GetDlgItem(GetDlgItem(GetDlgItem(found.main, 0xE804), 0xE805), 103);
+    const LRESULT position = SendMessageA(slider, TBM_GETPOS, 0, 0);
+    Check(IsWindowEnabled(slider) && position > 0 &&
+              SendMessageA(slider, TBM_GETRANGEMAX, 0, 0) == 48,
+          "the slider is ranged to the 48 frames and moves: at " + std::to_string(position));
     driver::SaveScreenshot(found.main, out + "\\tessaly-main.bmp");
+
+    // Full screen (command 137): the client area alone covers the screen.
+    RECT windowed{};
+    GetWindowRect(found.main, &windowed);
+    PostMessageA(found.main, WM_COMMAND, 137, 0);
+    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    bool covers = false;
+    for (int waited = 0; waited < 10000 && !covers; waited += 50) {
+        Sleep(50);
+        RECT client{};
+        GetClientRect(found.main, &client);
+        POINT corner{0, 0};
+        ClientToScreen(found.main, &corner);
+        covers =
+            corner.x == 0 && corner.y == 0 && client.right == screenW && client.bottom == screenH;
+    }
+    Check(covers, "full screen: the movie covers the screen");
+    Sleep(700);  // a few frames on, painted
+    const HDC screen = GetDC(nullptr);
+    const COLORREF middle = GetPixel(screen, screenW / 2, screenH / 2);
+    ReleaseDC(nullptr, screen);
+    Check(middle == blue, "full screen: the stage in the middle, in the stored background");
+    // The window reaches past the screen's edges now: the picture is the screen's.
+    Check(driver::SaveScreenshot(GetDesktopWindow(), out + "\\tessaly-fullscreen.bmp"),
+          "full screen: a picture of the screen");
+    // Escape, typed into the movie, brings the window back where it was.
+    PostMessageA(GetDlgItem(found.main, 0xE900), WM_KEYDOWN, VK_ESCAPE, 1);
+    RECT back{};
+    for (int waited = 0; waited < 10000 && !EqualRect(&back, &windowed); waited += 50) {
+        Sleep(50);
+        GetWindowRect(found.main, &back);
+    }
+    Check(EqualRect(&back, &windowed), "Escape leaves full screen for the window as it was");
 
     PostMessageA(found.main, WM_CLOSE, 0, 0);
     const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;

@@ -54,4 +54,26 @@ private:
     HWND window_ = nullptr;
 };
 
+// A trackbar (slider): its range, its thumb's position.
+class Trackbar {
+public:
+    Trackbar() = default;
+    explicit Trackbar(HWND window) : window_(window) {}
+    HWND Window() const { return window_; }
+
+    void SetRange(int minimum, int maximum, bool redraw) const {
+        SendMessageA(window_, TBM_SETRANGEMIN, FALSE, minimum);
+        SendMessageA(window_, TBM_SETRANGEMAX, redraw, maximum);
+    }
+    int RangeMin() const { return static_cast<int>(SendMessageA(window_, TBM_GETRANGEMIN, 0, 0)); }
+    int RangeMax() const { return static_cast<int>(SendMessageA(window_, TBM_GETRANGEMAX, 0, 0)); }
+    void SetPos(int position, bool redraw) const {
+        SendMessageA(window_, TBM_SETPOS, redraw, position);
+    }
+    int Pos() const { return static_cast<int>(SendMessageA(window_, TBM_GETPOS, 0, 0)); }
+
+private:
+    HWND window_ = nullptr;
+};
+
 }  // namespace win

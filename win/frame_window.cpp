@@ -239,8 +239,39 @@ void FrameWindow::RecalcLayout() {
 
 void FrameWindow::ToggleBar(HWND bar) {
     if (!bar) return;
-    ShowWindow(bar, IsVisible(bar) ? SW_HIDE : SW_SHOWNOACTIVATE);
+    const bool show = !IsVisible(bar);
+    // A bar that is a band of a rebar comes and goes with its band, so that the rebar closes
+    // up the space; the band shows or hides the bar's window itself.
+    if (const int band = ReBarBandOf(bar); band >= 0)
+        SendMessageA(GetParent(bar), RB_SHOWBAND, static_cast<WPARAM>(band), show);
+    else
+        ShowWindow(bar, show ? SW_SHOWNOACTIVATE : SW_HIDE);
     RecalcLayout();
+}
+
+int FrameWindow::ReBarBandOf(HWND bar) {
+    const HWND parent = GetParent(bar);
+    char cls[32] = {};
+    if (!parent || !GetClassNameA(parent, cls, sizeof cls) || lstrcmpiA(cls, REBARCLASSNAMEA) != 0)
+        return -1;
+    const int count = static_cast<int>(SendMessageA(parent, RB_GETBANDCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        REBARBANDINFOA band{};
+        band.cbSize = REBARBANDINFOA_V3_SIZE;
+        band.fMask = RBBIM_CHILD;
+        if (SendMessageA(parent, RB_GETBANDINFOA, i, reinterpret_cast<LPARAM>(&band)) &&
+            band.hwndChild == bar)
+            return i;
+    }
+    return -1;
+}
+
+void FrameWindow::OnToolBarHotItem(const NMTBHOTITEM& item) {
+    // Fly-by: the prompt of the button under the pointer, the idle text once it leaves.
+    if ((item.dwFlags & HICF_LEAVING) || item.idNew == 0)
+        SetMessageText(app_.LoadString(kIdsIdleMessage));
+    else
+        SetMessageText(PromptText(app_.LoadString(static_cast<UINT>(item.idNew))));
 }
 
 bool FrameWindow::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
@@ -413,9 +444,15 @@ LRESULT FrameWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MENUSELECT:
             OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
             return 0;
-        case WM_NOTIFY:
-            if (OnToolTipText(reinterpret_cast<NMHDR*>(lParam))) return 0;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (OnToolTipText(header)) return 0;
+            if (toolBar_ && header->hwndFrom == toolBar_ && header->code == TBN_HOTITEMCHANGE) {
+                OnToolBarHotItem(*reinterpret_cast<const NMTBHOTITEM*>(lParam));
+                return 0;  // the toolbar goes on with its hot item
+            }
             break;
+        }
         case WM_DROPFILES:
             OnDropFiles(reinterpret_cast<HDROP>(wParam));
             return 0;

@@ -2,12 +2,13 @@
 // accelerators and icon of one resource id, bars along its top and a status bar along its
 // bottom, and the view in between. It routes commands (frame, active view, document,
 // application), keeps menu items and toolbar buttons in step with their commands' states,
-// shows command prompts in the status bar and tooltips on toolbar buttons, shows the
-// recent-file list in the File menu, opens dropped files, and answers the shell's dynamic
-// data exchange open requests.
+// shows command prompts in the status bar (for menu items, and fly-by for toolbar buttons)
+// and tooltips on toolbar buttons, shows the recent-file list in the File menu, opens
+// dropped files, and answers the shell's dynamic data exchange open requests.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -89,6 +90,9 @@ private:
     void OnDdeInitiate(HWND client, ATOM application, ATOM topic);
     void OnDdeExecute(HWND client, HGLOBAL commands);
     void ToggleBar(HWND bar);
+    // The band of the rebar that holds bar; -1 when bar is not a rebar's band.
+    static int ReBarBandOf(HWND bar);
+    void OnToolBarHotItem(const NMTBHOTITEM& item);
 
     Application& app_;
     HWND window_ = nullptr;
