@@ -6,15 +6,33 @@
 
 namespace flash {
 
+ControlModel::~ControlModel() {
+    Forget();
+}
+
+void ControlModel::Forget() {
+    // Every sound stops and every stream's source goes before the movie's bytes do: the
+    // output's thread may be mixing them. The player forgets its listener first.
+    if (player_) player_->SetFrameSound(nullptr);
+    movieSound_.reset();
+    engine_.Clear();
+    player_.reset();
+    clock_.Stop();
+}
+
 void ControlModel::SetMovie(const std::string& location, LoadResult loaded) {
     location_ = location;
     ++generation_;
-    player_.reset();
+    Forget();
     if (!loaded.Ok()) return;
     player_.emplace(std::move(loaded.movie));
+    // The sound listens before the first frame is entered: its sounds start with it.
+    movieSound_ = std::make_unique<MovieSound>(player_->GetMovie(), engine_);
+    player_->SetFrameSound(movieSound_.get());
     // The first frame shows as soon as the movie is there, before any time has passed; the
     // next one follows a frame interval later.
     player_->StepFrame();
+    Synced();
 }
 
 long ControlModel::TotalFrames() const {
@@ -32,21 +50,52 @@ void ControlModel::Play() {
 }
 void ControlModel::Stop() {
     if (player_) player_->Stop();
+    Synced();
 }
 void ControlModel::Back() {
     if (player_) player_->Back();
+    Synced();
 }
 void ControlModel::Forward() {
     if (player_) player_->Forward();
+    Synced();
 }
 void ControlModel::Rewind() {
     if (player_) player_->Rewind();
+    Synced();
 }
 void ControlModel::GotoFrame(long frame) {
     if (player_) player_->GotoFrame(frame);
+    Synced();
 }
+
 void ControlModel::Tick(std::chrono::microseconds elapsed) {
-    if (player_) player_->Tick(elapsed);
+    if (!player_) return;
+    if (audioClock_ && movieSound_->Root().active) {
+        FollowStream();
+    } else {
+        player_->Tick(elapsed);
+    }
+    Synced();
+}
+
+void ControlModel::FollowStream() {
+    const MovieSound::RootStream stream = movieSound_->Root();
+    if (stream.starts != clockStarts_ || !clock_.Running()) {
+        clockStarts_ = stream.starts;
+        clock_.Start(stream.frame, stream.startMix, movieSound_->FrameRate());
+        stepsSinceStart_ = 0;
+    }
+    const std::size_t due = clock_.FrameAt(audioClock_()) - stream.frame;
+    for (int n = 0; stepsSinceStart_ < due && n < Player::kMaxStepsPerTick; ++n) {
+        player_->StepFrame();
+        ++stepsSinceStart_;
+        Synced();
+        // A jump started the stream again, or the timeline stopped or went past the stream:
+        // the clock starts over, or the timer takes over, at the next tick.
+        const MovieSound::RootStream now = movieSound_->Root();
+        if (now.starts != clockStarts_ || !now.active) break;
+    }
 }
 
 unsigned ControlModel::FrameIntervalMs() const {

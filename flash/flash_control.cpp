@@ -4,11 +4,13 @@
 #include <oleauto.h>
 #include <oleidl.h>
 
+#include <memory>
 #include <string>
 
 #include "base/ansi_text.h"
 #include "flash/control_model.h"
 #include "flash/render/stage_picture.h"
+#include "flash/sound/wave_output.h"
 #include "win/ansi_wide.h"
 #include "win/ax_host.h"
 #include "win/com_ptr.h"
@@ -206,6 +208,11 @@ private:
 
     HRESULT Activate(IOleClientSite* site, HWND parent, LPCRECT pos);
     void Load(const std::string& location);
+    // The sound is heard while the control has its window: the output starts with the first
+    // movie of a shown control and ends with the window, even while a host still holds the
+    // control's interfaces.
+    void StartOutput();
+    void StopOutput();
     void RestartTimer();
     void Paint();
     bool EnsureDib(int width, int height);
@@ -225,6 +232,9 @@ private:
     win::ComPtr<IOleInPlaceSite> inPlaceSite_;
     HWND window_ = nullptr;
     ControlModel model_;
+    // Made with the first movie and kept until the window goes (declared after the model, so
+    // that it also goes first otherwise: it mixes the model's sound on its own thread).
+    std::unique_ptr<sound::WaveOutput> output_;
     LARGE_INTEGER lastTick_{};
     // The stage's picture, drawn by the engine into a top-down 32-bit DIB section of the
     // window's size and copied to the screen at each paint.
@@ -284,15 +294,30 @@ HRESULT FlashControl::Activate(IOleClientSite* site, HWND parent, LPCRECT pos) {
         return E_FAIL;
     }
     inPlaceSite_ = inPlace;
+    if (model_.HasMovie()) StartOutput();
     RestartTimer();
     return S_OK;
 }
 
 void FlashControl::Load(const std::string& location) {
+    // The old movie's sounds stop before the output could mix any more of them.
     model_.SetMovie(location, LoadMovieFile(location));
+    if (window_ != nullptr && model_.HasMovie()) StartOutput();
     QueryPerformanceCounter(&lastTick_);
     RestartTimer();
     Changed();
+}
+
+void FlashControl::StartOutput() {
+    if (output_) return;
+    output_ = std::make_unique<sound::WaveOutput>(model_.Sound());
+    model_.SetAudioClock([output = output_.get()] { return output->PlayedFrames(); });
+}
+
+void FlashControl::StopOutput() {
+    // The frames go back to the timer before the clock they followed goes.
+    model_.SetAudioClock({});
+    output_.reset();
 }
 
 void FlashControl::RestartTimer() {
@@ -376,6 +401,7 @@ LRESULT FlashControl::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case WM_NCDESTROY:
             KillTimer(window, kPlayTimer);
+            StopOutput();
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
             window_ = nullptr;
             return DefWindowProcA(window, message, wParam, lParam);

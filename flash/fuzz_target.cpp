@@ -1,13 +1,16 @@
 #include "flash/fuzz_target.h"
 
 #include <chrono>
+#include <memory>
 #include <span>
 
+#include "flash/movie_sound.h"
 #include "flash/placement.h"
 #include "flash/player.h"
 #include "flash/render/renderer.h"
 #include "flash/render/stage_drawer.h"
 #include "flash/render/surface.h"
+#include "flash/sound/sound_fuzz.h"
 #include "flash/swf_parser.h"
 
 namespace flash {
@@ -60,17 +63,51 @@ void DrawFrames(Player& player, std::size_t size, int frames) {
     }
 }
 
+bool HasSound(const Movie& movie) {
+    for (const Character& c : movie.characters) {
+        if (c.kind == CharacterKind::Sound) return true;
+    }
+    const auto anyIn = [](const std::vector<Frame>& frames) {
+        for (const Frame& f : frames) {
+            for (const ControlTag& t : f.tags) {
+                if (t.code == tags::kSoundStreamHead || t.code == tags::kSoundStreamHead2 ||
+                    f.sounds) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    if (anyIn(movie.frames)) return true;
+    for (const Sprite& s : movie.sprites) {
+        if (anyIn(s.frames)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     LoadResult result = ParseMovie(std::span(data, size));
     if (!result.Ok()) return;
+    sound::FuzzMovieSounds(result.movie.bytes);
     TouchingSink sink;
+    // The engine outlives the player's movie only until it is cleared at the end. Movies
+    // without sound (most inputs) skip it, to keep the fuzzer fast.
+    sound::SoundEngine engine(sound::kOutputRate, 1 << 20);
     Player player(std::move(result.movie), &sink);
     const Movie& movie = player.GetMovie();
+    std::unique_ptr<MovieSound> movieSound;
+    if (HasSound(movie)) {
+        movieSound = std::make_unique<MovieSound>(movie, engine);
+        player.SetFrameSound(movieSound.get());
+    }
+    std::int16_t mix[2 * 256];
     unsigned sum = 0;
     for (int i = 0; i < 8; ++i) {
         player.StepFrame();
+        if (movieSound) movieSound->Sync();
+        engine.Render(mix, 256);
         sum += Walk(movie, player.Root(), 0);
     }
     player.Tick(std::chrono::milliseconds(250));
@@ -88,6 +125,10 @@ void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     player.GotoFrame(1);
     sum += Walk(movie, player.Root(), 0);
     DrawFrames(player, size, 3);
+    engine.Render(mix, 256);
+    player.SetFrameSound(nullptr);
+    movieSound.reset();
+    engine.Clear();
     sink.sum_ += sum;
 }
 

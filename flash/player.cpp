@@ -212,9 +212,11 @@ void Player::Goto(Clip& clip, std::size_t frame, bool runActions) {
     const std::size_t tags = TagsThrough(frames, frame) - frames[first].tagsBefore;
     if (!Afford(tags + clip.entries_.size())) return;
     const bool warn = forward || !clip.entered_;
+    const bool stepped = clip.entered_ && frame == clip.current_ + 1;
     clip.entered_ = true;
     clip.current_ = frame;
     RunFrames(clip, first, frame, forward, warn, runActions);
+    if (sound_ != nullptr) sound_->FrameEntered(clip, frame, stepped);
 }
 
 void Player::RunFrames(Clip& clip, std::size_t first, std::size_t last, bool onCurrentList,
@@ -383,6 +385,7 @@ void Player::MakeInstance(Clip& parent, std::size_t index) {
     order_.push_back(child);
     // The new instance shows its first frame at once; its actions join the queue.
     RunFrames(*child, 0, 0, false, true, true);
+    if (sound_ != nullptr) sound_->FrameEntered(*child, 0, false);
 }
 
 Clip* Player::NewClip() {
@@ -407,6 +410,7 @@ Clip* Player::NewClip() {
 }
 
 void Player::Drop(Clip* clip) {
+    if (sound_ != nullptr) sound_->ClipRemoved(*clip);
     clip->removed_ = true;
     dropped_.push_back(clip);
     for (const DisplayEntry& e : clip->entries_) {

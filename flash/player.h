@@ -69,6 +69,21 @@ protected:
     ~TraceSink() = default;
 };
 
+// What the sound needs to know of the timelines: the frames they enter and the clips that
+// leave the stage.
+class FrameSound {
+public:
+    // `clip` entered `frame`: the next one after the frame it was on when `stepped`, else by
+    // a jump (its first frame, a goto, a loop back to its start). The frame's sound tags are
+    // the listener's to run.
+    virtual void FrameEntered(const Clip& clip, std::size_t frame, bool stepped) = 0;
+    // `clip` left the stage; its address may later be another instance's.
+    virtual void ClipRemoved(const Clip& clip) = 0;
+
+protected:
+    ~FrameSound() = default;
+};
+
 class Player {
 public:
     static constexpr std::size_t kMaxActionsPerStep = 100000;
@@ -128,6 +143,9 @@ public:
     const Clip& Root() const { return root_; }
     // Counts changes to any display list: equal values mean the same picture.
     std::uint64_t DisplayVersion() const { return displayVersion_; }
+    // Tells `sound` (null: nobody) of every frame entered and clip removed from now on.
+    void SetFrameSound(FrameSound* sound) { sound_ = sound; }
+
     // True once a bound refused something (see the note at the top).
     bool Limited() const { return limited_; }
 
@@ -174,6 +192,7 @@ private:
 
     Movie movie_;
     TraceSink* trace_;
+    FrameSound* sound_ = nullptr;
     Clip root_;
     bool loop_ = true;
     bool limited_ = false;

@@ -93,6 +93,12 @@ inline constexpr std::uint16_t kDefineSprite = 39;
 inline constexpr std::uint16_t kFrameLabel = 43;
 inline constexpr std::uint16_t kDoInitAction = 59;
 inline constexpr std::uint16_t kPlaceObject3 = 70;
+// Sound tags that act when their frame is entered (flash/sound/sound_tags.h reads them).
+inline constexpr std::uint16_t kStartSound = 15;
+inline constexpr std::uint16_t kSoundStreamHead = 18;
+inline constexpr std::uint16_t kSoundStreamBlock = 19;
+inline constexpr std::uint16_t kSoundStreamHead2 = 45;
+inline constexpr std::uint16_t kStartSound2 = 89;
 }  // namespace tags
 
 enum class CharacterKind : std::uint8_t {
@@ -123,7 +129,9 @@ struct Character {
 };
 
 // One tag of a frame that acts on the timeline: PlaceObject 1-3, RemoveObject 1-2, DoAction,
-// DoInitAction. Bodies are read when the frame runs (placement.h, actions.h).
+// DoInitAction, and the sound tags StartSound, StartSound2, SoundStreamHead(2) and
+// SoundStreamBlock. Bodies are read when the frame runs (placement.h, actions.h, the sound's
+// sound_tags.h).
 struct ControlTag {
     std::uint16_t code = 0;
     std::uint16_t spriteId = 0;   // DoInitAction: the sprite it belongs to
@@ -141,6 +149,8 @@ struct Frame {
     std::uint32_t tagsBefore = 0;
     // True when the frame places or removes something.
     bool placements = false;
+    // True when the frame has a StartSound, StartSound2 or SoundStreamBlock.
+    bool sounds = false;
 };
 
 struct Sprite {

@@ -53,7 +53,21 @@ bool AddControlTag(Movie& movie, WalkCounts& counts, Frame& frame, const Control
     }
     ++counts.controlTags;
     frame.tags.push_back(tag);
-    if (tag.code != tags::kDoAction && tag.code != tags::kDoInitAction) frame.placements = true;
+    switch (tag.code) {
+        case tags::kDoAction:
+        case tags::kDoInitAction:
+        case tags::kSoundStreamHead:
+        case tags::kSoundStreamHead2:
+            break;
+        case tags::kStartSound:
+        case tags::kStartSound2:
+        case tags::kSoundStreamBlock:
+            frame.sounds = true;
+            break;
+        default:
+            frame.placements = true;
+            break;
+    }
     return true;
 }
 
@@ -159,6 +173,11 @@ bool WalkTags(Movie& movie, std::size_t pos, std::size_t end, TimelineOut& out,
             case tags::kPlaceObject:
             case tags::kRemoveObject:
             case tags::kRemoveObject2:
+            case tags::kStartSound:
+            case tags::kStartSound2:
+            case tags::kSoundStreamHead:
+            case tags::kSoundStreamHead2:
+            case tags::kSoundStreamBlock:
                 AddControlTag(movie, counts, current, {code, 0, 0, body});
                 break;
             case tags::kDefineSprite:

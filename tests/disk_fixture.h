@@ -24,6 +24,24 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(filetree::WriteFileBytes(path, bytes)) << path;
 }
 
+// Moravel reads a creation time's UTC clock as local time, so a file made in the first hours
+// after local midnight would count as made yesterday. This stamps the file with the current
+// local clock as its UTC creation time: the program then reads it as made now, whatever the
+// hour the test runs at.
+inline void MarkCreatedNow(const std::string& path) {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    FILETIME stamp{};
+    ASSERT_TRUE(SystemTimeToFileTime(&local, &stamp));
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    // Wine on a Linux file system takes a file's creation time from its modification time.
+    EXPECT_TRUE(SetFileTime(file, &stamp, nullptr, &stamp)) << path;
+    CloseHandle(file);
+}
+
 // A file's bytes, or "<missing>" when it cannot be opened.
 inline std::string ReadAll(const std::string& path) {
     std::string bytes;

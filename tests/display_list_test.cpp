@@ -3,33 +3,12 @@
 // across clips; targets; hostile trees; and the cost of a frame in steady playback.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/allocation_count.h"
 #include "tests/flash_fixture.h"
-
-// Counts the allocations of the whole program, for the steady-playback test below.
-namespace {
-std::atomic<std::size_t> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++gAllocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-// Not inlined: an optimiser that sees free() meet a pointer from operator new warns about a
-// mismatch that this pair of replacements makes right.
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-    std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -357,13 +336,13 @@ TEST(SteadyPlayback, AllocatesNothingPerFrame) {
     m.PlaceObject2(At(1, 0, 80, true)).ShowFrame();
     Player player(Load(m));
     Drive(player, "step*12");  // warm up: every list and queue at its size
-    const std::size_t before = gAllocations.load();
+    const long before = testsupport::Allocations();
     for (int i = 0; i < 60; ++i) player.StepFrame();
     player.GotoFrame(0);
     player.GotoFrame(2);
     player.Back();
     for (int i = 0; i < 6; ++i) player.StepFrame();
-    EXPECT_EQ(gAllocations.load() - before, 0u);
+    EXPECT_EQ(testsupport::Allocations() - before, 0);
     EXPECT_EQ(Describe(player.Root()), "1:10@40,0[f2 1:1@20,0]");
 }
 

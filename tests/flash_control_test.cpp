@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "flash/flash_control.h"
 #include "tests/corpus_harness.h"
+#include "tests/process_threads.h"
 #include "tools/png_io.h"
+#include "tools/sound_writer.h"
 #include "tools/swf_writer.h"
 #include "win/ansi_wide.h"
 #include "win/ax_host.h"
@@ -285,6 +288,51 @@ TEST_F(HostedControl, PlaysTheMovieThroughItsDispatchInterface) {
     flash.SetMovie(moviePath_ + ".missing");
     EXPECT_EQ(flash.GetMovie(), moviePath_ + ".missing");
     EXPECT_EQ(flash.TotalFrames(), 0);
+}
+
+// The control's sound plays on one thread of its own, made with its first movie, kept for
+// the next movie, and gone with the control's window, though the wrapper still holds the
+// control.
+TEST_F(HostedControl, SoundHasOneThreadForTheControlsLifeAndNoneAfter) {
+    const std::string soundPath = moviePath_ + ".sound.swf";
+    swfwriter::MovieBuilder movie;
+    const std::uint8_t pcm = swfwriter::SoundFormatByte(3, 3, true, false);
+    const auto tone = swfwriter::Pcm16Bytes(std::vector<std::int16_t>(44100, 3000));
+    movie.FrameRate(12).Tag(14, swfwriter::DefineSoundBody(1, pcm, 44100, tone));
+    movie.Tag(15, swfwriter::StartSoundBody(1, {})).ShowFrame().ShowFrame();
+    ASSERT_TRUE(swfwriter::WriteFile(soundPath, movie.Build()));
+    const auto made = [&](const std::set<DWORD>& before) {
+        std::set<DWORD> added;
+        for (DWORD id : testsupport::ThreadsOfThisProcess()) {
+            if (!before.contains(id)) added.insert(id);
+        }
+        return added;
+    };
+    {
+        // The system's own audio threads start with the first output and stay.
+        CShockwaveFlash warm;
+        ASSERT_TRUE(warm.Create(frame_, 101, RECT{0, 0, 100, 100}));
+        warm.SetMovie(soundPath);
+        DestroyWindow(warm.Window());
+    }
+    const std::set<DWORD> before = testsupport::ThreadsOfThisProcess();
+    std::set<DWORD> ours;
+    {
+        CShockwaveFlash flash;
+        ASSERT_TRUE(flash.Create(frame_, 101, RECT{0, 0, 400, 300}));
+        flash.SetMovie(soundPath);
+        Pump(200);
+        ours = made(before);
+        EXPECT_FALSE(ours.empty());
+        flash.SetMovie(moviePath_);
+        flash.SetMovie(soundPath);
+        Pump(100);
+        const std::set<DWORD> now = made(before);  // no thread beyond the first movie's
+        EXPECT_TRUE(std::includes(ours.begin(), ours.end(), now.begin(), now.end()));
+        DestroyWindow(flash.Window());
+        EXPECT_TRUE(testsupport::WaitFor([&] { return made(before).empty(); }));
+    }
+    DeleteFileA(soundPath.c_str());
 }
 
 TEST_F(HostedControl, FollowsTheHostsSizeAndPaintsByScaleMode) {

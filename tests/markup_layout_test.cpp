@@ -331,8 +331,15 @@ TEST_F(Layout, ImagesTheirSourcesSizesStylesAndShadows) {
         EXPECT_EQ(std::make_tuple(images[0].image.source, images[0].image.id, images[0].image.path),
                   std::make_tuple(c.source, c.id, std::string(c.path)));
     }
-    d.Paint("<bmp handle=0x40>");
-    EXPECT_EQ(d.device.Calls(PaintCall::Kind::Image)[0].image.handle, 0x40u);
+    // Handles keep their whole value: GDI's often lie above 0x7FFFFFFF.
+    for (const auto& [text, handle] : {std::pair<const char*, std::uintptr_t>{"0x40", 0x40},
+                                       {"3221225546", 0xC000004A},
+                                       {"0x1C0050A3F", 0x1C0050A3F}}) {
+        d.Paint(std::string("<bmp handle=") + text + ">");
+        const auto images = d.device.Calls(PaintCall::Kind::Image);
+        ASSERT_EQ(images.size(), 1u) << text;
+        EXPECT_EQ(images[0].image.handle, handle) << text;
+    }
     EXPECT_EQ(d.Measure("<bmp>"), (Size{1, 1}));
     EXPECT_EQ(d.Measure("<ilst index=1>"), (Size{1, 1}));  // no image list
 

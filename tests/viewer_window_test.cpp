@@ -194,10 +194,13 @@ protected:
 
     // Three index movies of two sites and a loose one in the cache folder.
     void SeedIeCache() {
-        urlcache::Make("http://www.games.example.com/intro.swf", disk::Movie("FWS", 1200));
-        urlcache::Make("http://www.games.example.com/zebra.swf", disk::Movie("FWS", 1300));
-        urlcache::Make("http://toys.example.net/ball.swf", disk::Movie("CWS", 1400));
+        for (const std::string& made :
+             {urlcache::Make("http://www.games.example.com/intro.swf", disk::Movie("FWS", 1200)),
+              urlcache::Make("http://www.games.example.com/zebra.swf", disk::Movie("FWS", 1300)),
+              urlcache::Make("http://toys.example.net/ball.swf", disk::Movie("CWS", 1400))})
+            disk::MarkCreatedNow(made);
         disk::WriteBytes(Path("ie\\loose.swf"), disk::Movie("FWS", 99));
+        disk::MarkCreatedNow(Path("ie\\loose.swf"));
     }
 
     std::unique_ptr<TestViewerDlg> dialog_;
@@ -327,8 +330,10 @@ TEST_F(ViewerWindow, FirefoxAndFolderSourcesChangeTheLabelsAndTheList) {
     EXPECT_FALSE(Enabled(IDC_SITE_FILTER));
 
     disk::MakeFolders(Path("movies\\Old"));
-    disk::WriteBytes(Path("movies\\zeta.swf"), disk::Movie());
-    disk::WriteBytes(Path("movies\\alpha.swf"), disk::Movie());
+    for (const char* name : {"movies\\zeta.swf", "movies\\alpha.swf"}) {
+        disk::WriteBytes(Path(name), disk::Movie());
+        disk::MarkCreatedNow(Path(name));
+    }
     SetSetting("CurrViewFolder", Path("movies"));
     dialog_.reset();
     Open();

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "tools/swf_shape_writer.h"
+#include "tools/sound_writer.h"
 #include "tools/swf_writer.h"
 
 namespace swfwriter {
@@ -198,6 +199,38 @@ ShapeWriter Star(const DemoMovieSpec& spec) {
     return s;
 }
 
+// Event sounds and streams, on the main timeline and in a sprite, started, stopped and
+// jumped over.
+MovieBuilder Sounds() {
+    constexpr std::uint16_t kDefineSound = 14, kStartSound = 15, kStreamHead = 18,
+                            kStreamBlock = 19, kStreamHead2 = 45, kStartSound2 = 89;
+    const std::uint8_t pcm = SoundFormatByte(3, 1, true, false);
+    const ByteVector samples(32, 0x10);
+    MovieBuilder m;
+    m.FrameRate(12);
+    m.Tag(kDefineSound, DefineSoundBody(1, pcm, 16, samples));
+    m.Tag(kDefineSound, DefineSoundBody(2, SoundFormatByte(1, 0, true, true), 40, samples));
+    MovieBuilder sprite;
+    sprite.Tag(kStreamHead, StreamHeadBody(pcm, pcm, 16))
+        .Tag(kStreamBlock, StreamBlockBody(samples));
+    sprite.Tag(kStartSound, StartSoundBody(2, {})).ShowFrame();
+    sprite.Tag(kStreamBlock, StreamBlockBody(samples)).ShowFrame();
+    m.DefineSprite(3, sprite);
+    SoundInfoSpec shaped;
+    shaped.noMultiple = true;
+    shaped.loops = 2;
+    shaped.inPoint = 4;
+    shaped.envelope = std::vector<EnvelopeSpec>{{0, 0, 32768}, {40, 32768, 0}};
+    m.Tag(kStreamHead2, StreamHeadBody(pcm, pcm, 16)).Tag(kStreamBlock, StreamBlockBody(samples));
+    m.Tag(kStartSound, StartSoundBody(1, shaped)).PlaceObject(3, 1, 0, 0).ShowFrame();
+    m.Tag(kStreamBlock, StreamBlockBody(samples)).Tag(kStartSound2, StartSound2Body("S", {}));
+    m.ShowFrame();
+    SoundInfoSpec stop;
+    stop.stop = true;
+    m.Tag(kStartSound, StartSoundBody(1, stop)).DoAction(Actions().GotoFrame(0)).ShowFrame();
+    return m;
+}
+
 }  // namespace
 
 void DemoStarCentre(const DemoMovieSpec& spec, int& x, int& y) {
@@ -257,6 +290,7 @@ std::vector<SeedMovie> SeedMovies() {
         {"navigation", Navigation()},
         {"one_frame", OneFrame()},
         {"sprites_and_placements", SpritesAndPlacements()},
+        {"sounds", Sounds()},
     };
     const struct {
         const char* suffix;

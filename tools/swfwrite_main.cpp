@@ -2,7 +2,8 @@
 //
 //   swfwrite OUT.swf [--compress none|zlib|lzma] [--version N] [--stage WxH] [--rate FPS]
 //            [--declared N] [--bg RRGGBB] FRAME...
-//   swfwrite --seeds DIR
+//   swfwrite --seeds DIR          (the movie fuzzer's seeds)
+//   swfwrite --sound-seeds DIR    (the sound fuzzer's seeds: runs of tags, not movies)
 //
 // Each FRAME is one frame's content, items separated by ';':
 //   label=NAME  trace=TEXT  play  stop  next  prev  goto=N (0-based)  gotolabel=NAME
@@ -14,6 +15,7 @@
 #include <string_view>
 
 #include "tools/seed_movies.h"
+#include "tools/sound_writer.h"
 #include "tools/swf_writer.h"
 
 namespace {
@@ -22,7 +24,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: swfwrite OUT.swf [--compress none|zlib|lzma] [--version N] "
                  "[--stage WxH] [--rate FPS] [--declared N] [--bg RRGGBB] FRAME...\n"
-                 "       swfwrite --seeds DIR\n"
+                 "       swfwrite --seeds DIR | --sound-seeds DIR\n"
                  "FRAME items, ';'-separated: label=NAME trace=TEXT play stop next prev goto=N "
                  "gotolabel=NAME rect=W,H,RRGGBB\n");
     return 2;
@@ -94,9 +96,11 @@ bool AddFrame(swfwriter::MovieBuilder& movie, std::string_view items, std::uint1
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string_view(argv[1]) == "--seeds") {
+    const bool soundSeeds = argc == 3 && std::string_view(argv[1]) == "--sound-seeds";
+    if (argc == 3 && (std::string_view(argv[1]) == "--seeds" || soundSeeds)) {
         const std::string dir = argv[2];
-        for (const swfwriter::SeedMovie& seed : swfwriter::SeedMovies()) {
+        for (const swfwriter::SeedMovie& seed :
+             soundSeeds ? swfwriter::SoundSeeds() : swfwriter::SeedMovies()) {
             if (!swfwriter::WriteFile(dir + "/" + seed.name, seed.bytes)) {
                 std::fprintf(stderr, "swfwrite: cannot write %s/%s\n", dir.c_str(),
                              seed.name.c_str());

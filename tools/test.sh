@@ -14,7 +14,7 @@ cmake --build --preset native -j "$jobs"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
-trap 'stop_wine "$PWD/build/windows/wine"' EXIT
+trap 'stop_wine "$PWD/build/windows/wine"; stop_wine "$PWD/build/windows/wine-monitors"' EXIT
 
 # One CTest run over both build trees, so the last line is CTest's own summary of all tests.
 cat >build/CTestTestfile.cmake <<'CTEST'

@@ -469,7 +469,7 @@ void LayoutBuilder::Image(Flow& flow, const Token& t, int code) {
         ref.path.assign(FindAttribute(at, "srcdll").value_or(""));
     } else if (const auto h = FindAttribute(at, "handle")) {
         ref.source = ImageRef::Source::Handle;
-        ref.handle = static_cast<std::uintptr_t>(static_cast<unsigned>(LeadingNumber(*h)));
+        ref.handle = static_cast<std::uintptr_t>(LeadingHandle(*h));
     }
     if (ref.source == ImageRef::Source::None) return;
     const std::optional<Size> natural = device_.ImageSize(ref);

@@ -270,6 +270,20 @@ int LeadingNumber(std::string_view text) {
     return static_cast<int>(n);
 }
 
+std::uint64_t LeadingHandle(std::string_view text) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::uint64_t base = hex ? 16 : 10;
+    std::uint64_t n = 0;
+    for (std::size_t i = hex ? 2 : 0; i < text.size(); ++i) {
+        const int digit =
+            hex ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0) break;
+        if (n > (UINT64_MAX - static_cast<std::uint64_t>(digit)) / base) return 0;
+        n = n * base + static_cast<std::uint64_t>(digit);
+    }
+    return n;
+}
+
 int ParseLength(std::string_view value, int current, int fontHeight, int xHeight, int dpi,
                 bool fontSize) {
     value = Trim(value);

@@ -4,6 +4,7 @@
 // through the callers.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -70,6 +71,9 @@ int MulDiv(int a, int b, int c);
 // The number at the start of text: decimal, or hexadecimal after "0x"; 0 when there is none.
 // Values are limited to 0 ... 0x7FFFFFFF.
 int LeadingNumber(std::string_view text);
+// The same for a handle given as a number: the whole unsigned 64-bit value (GDI handles above
+// 0x7FFFFFFF are common), with overlong numbers giving 0, no handle, rather than another one.
+std::uint64_t LeadingHandle(std::string_view text);
 
 // A length against the current value (see the language's length units); the result is
 // limited to 0 ... kMaxLength. fontSize applies the classic sizes 1 to 7 to bare numbers.

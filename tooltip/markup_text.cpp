@@ -268,6 +268,23 @@ int CountOf(std::string_view rest, int fallback) {
     return std::max(n, 1);
 }
 
+std::string EscapeMarkup(std::string_view plain) {
+    std::string out;
+    out.reserve(plain.size());
+    for (std::size_t i = 0; i < plain.size();) {
+        const std::size_t n = base::CharLength(plain, i);
+        if (n == 1 && plain[i] == '<') {
+            out += "<<";
+        } else if (n == 1 && plain[i] == '&') {
+            out += "&<>";
+        } else {
+            out.append(plain.substr(i, n));
+        }
+        i += n;
+    }
+    return out;
+}
+
 std::string HtmOpenCommand(std::string_view command, std::string_view target) {
     std::size_t cut = base::FindText(command, "\"%1\"", 0);
     if (cut == std::string_view::npos) cut = base::FindText(command, "%1", 0);

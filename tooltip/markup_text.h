@@ -97,6 +97,11 @@ std::optional<TagInfo> LookupTag(std::string_view lowerName);
 // none; at least 1.
 int CountOf(std::string_view rest, int fallback);
 
+// A plain text (a file name, say) as mark-up that shows exactly that text: "<" is doubled, and
+// an "&" is followed by an empty tag, which no entity can begin with and the layout ignores.
+// Line feeds and tabs are kept (they still break lines and tab in new-line mode).
+std::string EscapeMarkup(std::string_view plain);
+
 // The command line that opens a link target with the program registered for ".htm" pages:
 // the open command cut where "%1" in double quotes first occurs, else where "%1" first occurs,
 // else kept whole, then a blank and the target.

@@ -20,6 +20,21 @@
 #define IDS_DATE_ANY 148
 #define IDS_BROWSE_VIEW_FOLDER 150
 #define IDS_LABEL_FILE 153
+// Help texts of the main window's controls (tooltip mark-up)
+#define IDS_TIP_SOURCE 155
+#define IDS_TIP_VIEW_FOLDER 156
+#define IDS_TIP_CHOOSE_VIEW_FOLDER 157
+#define IDS_TIP_SITE_FILTER 158
+#define IDS_TIP_DATE_FILTER 159
+#define IDS_TIP_CHOOSE_DATE 160
+#define IDS_TIP_REFRESH 161
+#define IDS_TIP_DELETE 162
+#define IDS_TIP_VIEW 163
+#define IDS_TIP_SAVE 164
+#define IDS_TIP_SAVE_AS 165
+#define IDS_TIP_SAVE_ALL 166
+#define IDS_TIP_CHOOSE_TARGET 167
+#define IDS_TIP_OPEN_TARGET 168
 // Message and dialog texts
 #define IDS_CONFIRM_DELETE 200
 #define IDS_SAVE_FAILED 201

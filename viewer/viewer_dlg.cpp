@@ -11,11 +11,33 @@
 #include "viewer/presentation/site_filter.h"
 #include "viewer/resource.h"
 #include "viewer/settings_store.h"
+#include "tooltip/markup_text.h"
 
 namespace viewer {
 namespace {
 
 constexpr int kSourceOrder[3] = {kIeCacheSource, kFirefoxCacheSource, kCustomFolderSource};
+
+// The controls that explain themselves, with their help texts.
+constexpr struct {
+    int control;
+    UINT text;
+} kControlTips[] = {
+    {IDC_SOURCE, IDS_TIP_SOURCE},
+    {IDC_VIEW_FOLDER, IDS_TIP_VIEW_FOLDER},
+    {IDC_CHOOSE_VIEW_FOLDER, IDS_TIP_CHOOSE_VIEW_FOLDER},
+    {IDC_SITE_FILTER, IDS_TIP_SITE_FILTER},
+    {IDC_DATE_FILTER, IDS_TIP_DATE_FILTER},
+    {IDC_CHOOSE_DATE, IDS_TIP_CHOOSE_DATE},
+    {IDC_REFRESH, IDS_TIP_REFRESH},
+    {IDC_DELETE, IDS_TIP_DELETE},
+    {IDC_VIEW, IDS_TIP_VIEW},
+    {IDC_SAVE, IDS_TIP_SAVE},
+    {IDC_SAVE_AS, IDS_TIP_SAVE_AS},
+    {IDC_SAVE_ALL, IDS_TIP_SAVE_ALL},
+    {IDC_CHOOSE_TARGET, IDS_TIP_CHOOSE_TARGET},
+    {IDC_OPEN_TARGET, IDS_TIP_OPEN_TARGET},
+};
 
 }  // namespace
 
@@ -85,6 +107,9 @@ BOOL CViewerDlg::OnInit() {
     // 8. and 9. Source and date combos.
     FillSourceAndDateCombos();
 
+    // The tooltips, before the splash.
+    CreateTips();
+
     // 10. The splash for as long as the first scan takes.
     CSplashDlg splash(Instance());
     if (splash.Create(GetDesktopWindow())) {
@@ -100,6 +125,75 @@ BOOL CViewerDlg::OnInit() {
 
     // 12. The splash goes with its object.
     return TRUE;
+}
+
+void CViewerDlg::CreateTips() {
+    if (tipControls_.CreateTipWindow(window_, true)) {
+        tipControls_.SetDelay(tooltip::delay::kInitial, 1000);
+        tipControls_.SetDelay(tooltip::delay::kAutopop, 30000);
+        for (const auto& tip : kControlTips) tipControls_.RegisterTool(Item(tip.control), tip.text);
+    }
+    if (tipList_.CreateTipWindow(window_, false)) {
+        tipList_.SetNotifyParent(true);
+        tipList_.SetDelay(tooltip::delay::kInitial, 1000);
+        tipList_.SetDefaultBehaviour(tooltip::behaviour::kReshowOnMove);
+        // Below and right of its point, which is a row's corner: the tip covers the row.
+        tipList_.SetDefaultDirection(tooltip::direction::kTopLeft);
+        tipList_.RegisterTool(list_.Window(), "");
+    }
+}
+
+bool CViewerDlg::PreTranslateMessage(MSG& message) {
+    tipControls_.ForwardMessage(message);
+    tipList_.ForwardMessage(message);
+    return ModalDialog::PreTranslateMessage(message);
+}
+
+void CViewerDlg::OnListTip(tooltip::TooltipDisplayInfo& info) {
+    if (!info.toolWindow || GetDlgCtrlID(info.toolWindow) != IDC_MOVIE_LIST) return;
+    const HWND list = list_.Window();
+    // The point in the list's client area, where its rows are (the border is not).
+    POINT p = *info.point;
+    ScreenToClient(list, &p);
+    LVHITTESTINFO hit{};
+    hit.pt = p;
+    SendMessageA(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0 || hit.iItem >= list_.Count() || !(hit.flags & LVHT_ONITEM)) return;
+
+    // The row's own text, whole, shown as it is and not as mark-up.
+    std::string text;
+    if (hit.iSubItem == 0) {
+        text = list_.Text(hit.iItem);
+    } else {
+        char buffer[1024] = {};
+        ListView_GetItemText(list, hit.iItem, hit.iSubItem, buffer, sizeof buffer);
+        text = buffer;
+    }
+    info.tool->text = tooltip::EscapeMarkup(text);
+
+    // Over a shown header the tip names the column instead.
+    const HWND header = ListView_GetHeader(list);
+    RECT column{};
+    if (header && IsWindowVisible(header) && Header_GetItemRect(header, hit.iSubItem, &column)) {
+        OffsetRect(&column, -GetScrollPos(list, SB_HORZ), 0);
+        if (PtInRect(&column, p)) {
+            char title[256] = {};
+            LVCOLUMNA c{};
+            c.mask = LVCF_TEXT;
+            c.pszText = title;
+            c.cchTextMax = sizeof title;
+            SendMessageA(list, LVM_GETCOLUMNA, hit.iSubItem, reinterpret_cast<LPARAM>(&c));
+            info.tool->text = tooltip::EscapeMarkup(title);
+            info.point->x += 5;
+            info.point->y += 20;
+            return;
+        }
+    }
+    RECT row{};
+    ListView_GetItemRect(list, hit.iItem, &row, LVIR_BOUNDS);
+    POINT corner{row.left, row.top};
+    ClientToScreen(list, &corner);
+    *info.point = {corner.x + 1, corner.y + 1};
 }
 
 void CViewerDlg::ReadSettings() {
@@ -453,6 +547,11 @@ bool CViewerDlg::OnCommand(int code, int id, HWND control) {
 }
 
 bool CViewerDlg::OnNotify(int id, NMHDR* header, LRESULT& result) {
+    if (header->code == tooltip::kDisplayNotification && header->hwndFrom == tipList_.Window()) {
+        OnListTip(*reinterpret_cast<tooltip::TooltipDisplayInfo*>(header));
+        result = 0;
+        return true;
+    }
     if (id != IDC_MOVIE_LIST) return false;
     if (list_.OnNotify(header, result)) return true;  // texts, icons, drawing, searches
     switch (header->code) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/local_time.h"
+#include "tooltip/rich_tooltip.h"
 #include "viewer/actions/movie_actions.h"
 #include "viewer/discovery/disk_sources.h"
 #include "viewer/discovery/movie_catalogue.h"
@@ -43,6 +44,13 @@ public:
     void Rescan();
     // The list rebuilt from the catalogue through both filters, as after a deletion.
     void RefillList() { FillMovieList(CurrentSource()); }
+
+    // The two tooltips: the controls' help texts in a balloon, and the movie list's rows.
+    const tooltip::CRichToolTip& ControlTips() const { return tipControls_; }
+    const tooltip::CRichToolTip& ListTips() const { return tipList_; }
+
+    // Every message of the window's loop passes both tooltips first.
+    bool PreTranslateMessage(MSG& message) override;
 
 protected:
     BOOL OnInit() override;
@@ -90,6 +98,9 @@ private:
     void OnDelete();
     void OnChooseViewFolder();
     void OnOpenEntry();
+    void CreateTips();
+    // The list tooltip's text and point: the row under the cursor, shown whole over itself.
+    void OnListTip(tooltip::TooltipDisplayInfo& info);
 
     std::string commandLineSite_;
     MovieCatalogue catalogue_;
@@ -110,6 +121,8 @@ private:
     win::ComboBox sourceCombo_;
     win::ComboBox dateCombo_;
     SaveUi saveUi_;
+    tooltip::CRichToolTip tipControls_;
+    tooltip::CRichToolTip tipList_;
 };
 
 }  // namespace viewer

@@ -167,7 +167,8 @@ bool Invert(const Matrix& m, Matrix& out) {
 }
 
 void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
-               GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint) {
+               GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint, const Bitmap* bitmap,
+               bool smoothing) {
     paint = Paint{};
     switch (style.kind) {
         case FillKind::Solid: {
@@ -197,8 +198,81 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
                 std::all_of(ramp.begin(), ramp.end(), [](Pixel p) { return PixelA(p) == 255; });
             return;
         }
-        case FillKind::Bitmap:
+        case FillKind::Bitmap: {
+            if (bitmap == nullptr || bitmap->Empty()) return;
+            // A placement that collapses the bitmap draws nothing.
+            if (!Invert(toDevice * style.matrix, paint.inverse)) return;
+            paint.kind = Paint::Kind::Bitmap;
+            paint.bitmap = bitmap;
+            paint.repeat = style.bitmapRepeat;
+            paint.smooth = style.bitmapSmoothed && smoothing;
+            paint.transform = !cx.IsIdentity();
+            paint.cx = cx;
             return;
+        }
+    }
+}
+
+namespace {
+
+// Which column (or row) of a bitmap `i` falls on: tiled, or held to the edge.
+inline int Wrap(long long i, int size, bool repeat) {
+    if (repeat) {
+        const long long m = i % size;
+        return static_cast<int>(m < 0 ? m + size : m);
+    }
+    return static_cast<int>(std::clamp<long long>(i, 0, size - 1));
+}
+
+// Coordinates far outside any bitmap are brought near it first, so that integer conversion
+// stays defined; the pixel chosen does not change.
+inline double Tame(double v, int size, bool repeat) {
+    if (!(v == v)) return 0;
+    constexpr double kFar = 1 << 30;
+    if (repeat && (v > kFar || v < -kFar)) return v - std::floor(v / size) * size;
+    return std::clamp(v, -kFar, kFar);
+}
+
+Pixel TransformPixel(Pixel p, const ColorTransform& cx) {
+    const std::uint32_t a = PixelA(p);
+    auto straight = [a](std::uint32_t c) {
+        return static_cast<std::uint8_t>(a == 0 ? 0 : std::min(255u, (c * 255 + a / 2) / a));
+    };
+    const Rgba c{straight(PixelR(p)), straight(PixelG(p)), straight(PixelB(p)),
+                 static_cast<std::uint8_t>(a)};
+    return Premultiply(ApplyColorTransform(c, cx));
+}
+
+}  // namespace
+
+void ShadeBitmap(const Paint& paint, int x, int y, int count, Pixel* out) {
+    const Bitmap& b = *paint.bitmap;
+    const Matrix& m = paint.inverse;
+    double u = m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx;
+    double v = m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty;
+    for (int i = 0; i < count; ++i, u += m.a, v += m.b) {
+        const double tu = Tame(u, b.width, paint.repeat), tv = Tame(v, b.height, paint.repeat);
+        if (!paint.smooth) {
+            const int row = Wrap(static_cast<long long>(std::floor(tv)), b.height, paint.repeat);
+            const int col = Wrap(static_cast<long long>(std::floor(tu)), b.width, paint.repeat);
+            out[i] = b.Row(row)[col];
+            continue;
+        }
+        // Bilinear between the four pixel centres around the point.
+        const double su = tu - 0.5, sv = tv - 0.5;
+        const double fu = std::floor(su), fv = std::floor(sv);
+        const auto ku = static_cast<std::uint32_t>((su - fu) * 256 + 0.5);
+        const auto kv = static_cast<std::uint32_t>((sv - fv) * 256 + 0.5);
+        const auto iu = static_cast<long long>(fu), iv = static_cast<long long>(fv);
+        const int x0 = Wrap(iu, b.width, paint.repeat), x1 = Wrap(iu + 1, b.width, paint.repeat);
+        const Pixel* r0 = b.Row(Wrap(iv, b.height, paint.repeat));
+        const Pixel* r1 = b.Row(Wrap(iv + 1, b.height, paint.repeat));
+        const Pixel top = MixPixels(r0[x1], r0[x0], ku);
+        const Pixel bottom = MixPixels(r1[x1], r1[x0], ku);
+        out[i] = MixPixels(bottom, top, kv);
+    }
+    if (paint.transform) {
+        for (int i = 0; i < count; ++i) out[i] = TransformPixel(out[i], paint.cx);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "flash/draw_types.h"
+#include "flash/render/bitmap.h"
 #include "flash/render/shape.h"
 #include "flash/render/surface.h"
 
@@ -39,7 +40,7 @@ double ApplySpread(SpreadMode spread, double t);
 Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, double t);
 
 struct Paint {
-    enum class Kind : std::uint8_t { None, Solid, Gradient };
+    enum class Kind : std::uint8_t { None, Solid, Gradient, Bitmap };
     Kind kind = Kind::None;
     FillKind gradientKind = FillKind::LinearGradient;
     SpreadMode spread = SpreadMode::Pad;
@@ -48,14 +49,24 @@ struct Paint {
     Pixel color = 0;         // Solid
     std::uint32_t ramp = 0;  // Gradient: index into the caller's ramp table
     double focalPoint = 0;
-    Matrix inverse;  // Gradient: device pixel -> gradient square
+    Matrix inverse;  // Gradient: device pixel -> gradient square; Bitmap: -> bitmap pixel
+    const Bitmap* bitmap = nullptr;
+    bool repeat = false;  // Bitmap: tiles; else its edge pixels reach outwards
+    bool smooth = false;  // Bitmap: bilinear; else the nearest pixel
+    bool transform = false;
+    ColorTransform cx;  // Bitmap: applied to each pixel when `transform`
 };
 
 // Makes `paint` for a fill style drawn through `toDevice` (the shape's twips to device
 // pixels). A gradient's ramp is built into `ramp`, whose index in the caller's table is
-// `rampIndex`. Bitmap fills are not drawn yet: they make no paint.
+// `rampIndex`. A bitmap fill paints `bitmap` (none: no paint), smoothed only when the style
+// asks for it and `smoothing` allows it.
 void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
-               GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint);
+               GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint,
+               const Bitmap* bitmap = nullptr, bool smoothing = true);
+
+// The colours of `count` pixels of row y from column x (pixel centres), for a bitmap paint.
+void ShadeBitmap(const Paint& paint, int x, int y, int count, Pixel* out);
 
 // The colours of `count` pixels of row y from column x (pixel centres), for a gradient paint.
 void ShadeGradient(const Paint& paint, const GradientRamp& ramp, int x, int y, int count,

@@ -136,6 +136,14 @@ public:
     }
 
 private:
+    void Shade(const Paint& p, int x, int y, int n, Pixel* out) {
+        if (p.kind == Paint::Kind::Bitmap) {
+            ShadeBitmap(p, x, y, n, out);
+        } else {
+            ShadeGradient(p, r_.ramps_[p.ramp], x, y, n, out);
+        }
+    }
+
     void Single(Pixel* row, const std::uint8_t* mask, int y, const CoverageRun& run,
                 const StyleCoverage& c) {
         const Paint& p = paints_[c.style];
@@ -155,10 +163,10 @@ private:
             }
             return;
         }
-        if (p.kind != Paint::Kind::Gradient) return;
+        if (p.kind == Paint::Kind::None) return;
         const int n = run.x1 - run.x0;
         if (r_.shade_.size() < static_cast<std::size_t>(n)) r_.shade_.resize(n);
-        ShadeGradient(p, r_.ramps_[p.ramp], run.x0, y, n, r_.shade_.data());
+        Shade(p, run.x0, y, n, r_.shade_.data());
         const Pixel* shade = r_.shade_.data() - run.x0;
         for (int x = run.x0; x < run.x1; ++x) {
             const std::uint32_t kx = mask == nullptr ? k : WithMask(k, mask[x]);
@@ -176,11 +184,8 @@ private:
             for (const StyleCoverage& c : cover) {
                 const Paint& p = paints_[c.style];
                 Pixel color = p.color;
-                if (p.kind == Paint::Kind::Gradient) {
-                    ShadeGradient(p, r_.ramps_[p.ramp], x, y, 1, &color);
-                } else if (p.kind != Paint::Kind::Solid) {
-                    continue;
-                }
+                if (p.kind == Paint::Kind::None) continue;
+                if (p.kind != Paint::Kind::Solid) Shade(p, x, y, 1, &color);
                 sum[0] += PixelA(color) * c.coverage;
                 sum[1] += PixelR(color) * c.coverage;
                 sum[2] += PixelG(color) * c.coverage;
@@ -284,6 +289,7 @@ void Renderer::BeginFrame(Surface& surface, const StageView& stage, Rgb backgrou
     levels_.clear();
     masks_.clear();
     open_.clear();
+    filterSetsUsed_ = 0;
     levels_.push_back(root);
     const Pixel bg = PackPixel(255, background.r, background.g, background.b);
     // White, the usual background, is one byte repeated: the C library fills that fastest.
@@ -358,7 +364,11 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransfo
                               style.kind == FillKind::RadialGradient ||
                               style.kind == FillKind::FocalGradient;
         if (gradient && ramps_.size() <= ramps) ramps_.resize(ramps + 1);
-        MakePaint(style, m, cx, ramps_[gradient ? ramps : 0], ramps, out);
+        const Bitmap* bitmap = nullptr;
+        if (style.kind == FillKind::Bitmap && bitmaps_ != nullptr)
+            bitmap = bitmaps_->FindBitmap(style.bitmapId);
+        MakePaint(style, m, cx, ramps_[gradient ? ramps : 0], ramps, out, bitmap,
+                  quality_ >= Quality::High);
         if (gradient) ++ramps;
     };
     if (ramps_.empty()) ramps_.resize(1);
@@ -532,6 +542,18 @@ void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
     open_.push_back({Open::Layer, false});
 }
 
+void Renderer::PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
+                               std::optional<PixelRect> bounds) {
+    if (!inFrame_) return;
+    const std::size_t before = levels_.size();
+    PushLayer(mode, {}, bounds);
+    if (levels_.size() == before || levels_.back().passthrough || filters.empty()) return;
+    if (filterSets_.size() <= filterSetsUsed_) filterSets_.resize(filterSetsUsed_ + 1);
+    filterSets_[filterSetsUsed_].assign(filters.begin(), filters.end());
+    levels_.back().filterSet = static_cast<int>(filterSetsUsed_++);
+    levels_.back().filterScale = scale;
+}
+
 void Renderer::PopLayer() {
     if (!inFrame_) return;
     // Masks left open inside the layer end with it.
@@ -558,6 +580,12 @@ void Renderer::CloseTop() {
         }
         case Open::Layer: {
             const Level layer = levels_.back();
+            if (layer.filterSet >= 0) {
+                for (const Filter& f : filterSets_[layer.filterSet]) {
+                    ApplyFilter(f, layer.filterScale, layerPool_[layer.buffer].data(),
+                                layer.rect.Width(), layer.rect.Height(), filterScratch_);
+                }
+            }
             if (!layer.passthrough) CompositeLayer(layer);
             if (layer.buffer >= 0) freeLayers_.push_back(layer.buffer);
             levels_.pop_back();

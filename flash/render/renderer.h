@@ -28,6 +28,8 @@
 #include <vector>
 
 #include "flash/draw_types.h"
+#include "flash/render/bitmap.h"
+#include "flash/render/filters.h"
 #include "flash/render/paint.h"
 #include "flash/render/scan_converter.h"
 #include "flash/render/shape.h"
@@ -74,13 +76,15 @@ public:
     static constexpr int kMaxLayerDepth = 32;
     static constexpr int kMaxMaskDepth = 32;
     // Curves and round caps and joins stay within this distance in device pixels.
-    static constexpr double kCurveTolerance = 0.11;
+    static constexpr double kCurveTolerance = 0.125;
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
     void SetQuality(Quality quality) { quality_ = quality; }
+    // Where bitmap fills find their bitmaps; without a source they draw nothing.
+    void SetBitmaps(BitmapSource* source) { bitmaps_ = source; }
     Quality GetQuality() const { return quality_; }
 
     // Starts a frame: the whole surface becomes the opaque background colour.
@@ -100,6 +104,11 @@ public:
     void PushLayer(BlendMode mode, const ColorTransform& cx = {},
                    std::optional<PixelRect> bounds = std::nullopt);
     void PopLayer();
+    // A layer whose pixels pass through `filters`, in order, before it is composited with
+    // `mode`; `scale` is device pixels per filter pixel. Popped with PopLayer. Beyond the
+    // depth cap the content is drawn unfiltered.
+    void PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
+                         std::optional<PixelRect> bounds);
 
     const RenderStats& Stats() const { return stats_; }
     // Bytes in the buffers kept from frame to frame.
@@ -114,6 +123,8 @@ private:
         BlendMode mode = BlendMode::Normal;
         ColorTransform cx;
         int activeMask = -1;  // the mask clipping what is drawn on this level
+        int filterSet = -1;   // index into filterSets_
+        double filterScale = 1;
     };
     struct Mask {
         int buffer = -1;
@@ -137,6 +148,7 @@ private:
     void CloseTop();
 
     Quality quality_ = Quality::High;
+    BitmapSource* bitmaps_ = nullptr;
     StageView stage_;
     bool inFrame_ = false;
     std::vector<Level> levels_;
@@ -162,6 +174,9 @@ private:
     std::vector<GradientRamp> ramps_;
     std::vector<std::uint32_t> strokeOrder_;
     std::vector<Pixel> shade_;
+    std::vector<std::vector<Filter>> filterSets_;
+    std::size_t filterSetsUsed_ = 0;
+    FilterScratch filterScratch_;
     std::size_t heldAtFrameStart_ = 0;
     RenderStats stats_;
 };

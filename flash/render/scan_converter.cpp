@@ -9,24 +9,32 @@ namespace flash::render {
 
 namespace {
 
-// Device positions are kept in twentieths of a pixel ("units"), as Flash Player keeps them:
-// whether a sample lies inside then comes out as it does there, even for the points of a
-// flattened curve. Positions are whole numbers of units held in doubles, and a sample's
-// position is a whole or half number of units, so the crossing of a line with a sample row
-// is worked out exactly whenever it is representable at all: a line through a sample's very
-// centre puts the sample on the side the fill rule says, never on one chosen by rounding.
+// Device positions are rounded to twentieths of a pixel ("units", twips at scale 1) and then
+// held as 1/256 of a pixel, as the pictures Flash Player drew show it doing: a point at a
+// whole twip lands on the nearest 256th, 0.05 px becoming 13/256 px, which decides samples
+// lying within a hundredth of a twip of an edge. Positions stay multiples of 5/64 of a unit
+// in doubles, and a sample's position is a whole or half number of units, so the crossing of
+// a line with a sample row is worked out exactly whenever it is representable at all: a line
+// through a sample's very centre puts the sample on the side the fill rule says, never on
+// one chosen by rounding.
 constexpr double kUnits = 20;
+constexpr double kFixed = 256;  // steps per pixel of the positions that are drawn
 
 // Rounds half away from zero like std::round, inline: every point of every shape passes here.
-double RoundUnits(double v) {
+double RoundHalfAway(double v) {
     constexpr double kWhole = 4503599627370496.0;  // 2^52: at and past it every double is whole
     if (!(std::fabs(v) < kWhole)) return v;        // also keeps NaN and infinities as they are
     const double r = static_cast<double>(static_cast<std::int64_t>(std::fabs(v) + 0.5));
     return v < 0 ? -r : r;
 }
 
+// A device position in pixels to the units it is drawn at.
+double Snap(double v) {
+    return RoundHalfAway(RoundHalfAway(v * kUnits) * (kFixed / kUnits)) * (kUnits / kFixed);
+}
+
 Point Snap(Point p) {
-    return {RoundUnits(p.x * kUnits), RoundUnits(p.y * kUnits)};
+    return {Snap(p.x), Snap(p.y)};
 }
 
 // The first sample index at or after position v (in units), samples at (k + 0.5) / s pixels.

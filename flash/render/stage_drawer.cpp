@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/ansi_text.h"
+
 namespace flash::render {
 
 namespace {
@@ -10,19 +12,176 @@ namespace {
 // Display tree levels drawn at most; the player bounds its nesting already, this keeps the
 // walk's own recursion bounded whatever the tree holds.
 constexpr int kMaxDrawNesting = 128;
+// Buttons whose states show other buttons.
+constexpr int kMaxButtonNesting = 8;
+constexpr int kMaxButtonParts = 4096;
+
+// The four edges of a rectangle in twips, clockwise from its top left corner, filled with
+// style 1 on their right and drawn with line style `line` (0: none).
+void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line) {
+    const std::int32_t corners[5][2] = {
+        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}, {r.xMin, r.yMin}};
+    for (int i = 0; i < 4; ++i) {
+        Edge e;
+        e.x0 = corners[i][0];
+        e.y0 = corners[i][1];
+        e.x1 = corners[i + 1][0];
+        e.y1 = corners[i + 1][1];
+        e.fill1 = 1;
+        e.line = line;
+        e.newPath = i == 0;
+        s.edges.push_back(e);
+    }
+}
+
+// A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
+// unsmoothed and clipped.
+Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
+    Shape s;
+    s.id = id;
+    const std::int32_t w = bitmap.width * 20, h = bitmap.height * 20;
+    s.bounds = s.edgeBounds = s.extent = Rect{0, w, 0, h};
+    FillStyle fill;
+    fill.kind = FillKind::Bitmap;
+    fill.bitmapId = id;
+    fill.matrix = Matrix::Scale(20, 20);
+    s.fills.push_back(fill);
+    AddRectangleEdges(s, Rect{0, w, 0, h}, 0);
+    s.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 0});
+    return s;
+}
 
 }  // namespace
 
 StageDrawer::StageDrawer(const Movie& movie)
-    : movie_(movie), shapes_(movie.characters.size()), tried_(movie.characters.size(), 0) {}
+    : movie_(movie),
+      bitmaps_(movie),
+      shapes_(movie.characters.size()),
+      tried_(movie.characters.size(), 0),
+      morphs_(movie.characters.size()),
+      fonts_(movie.characters.size()),
+      texts_(movie.characters.size()),
+      buttons_(movie.characters.size()),
+      fields_(movie.characters.size()) {}
+
+const Font* StageDrawer::FontNamed(const std::string& name, bool bold, bool italic) {
+    const Font* nearest = nullptr;
+    for (const Character& c : movie_.characters) {
+        if (c.kind != CharacterKind::Font) continue;
+        const Font* font = FontOf(c.id);
+        if (font == nullptr || font->glyphs.empty() || !base::EqualsNoCase(font->name, name))
+            continue;
+        if (font->bold == bold && font->italic == italic) return font;
+        if (nearest == nullptr) nearest = font;
+    }
+    return nearest;
+}
+
+const StageDrawer::Field* StageDrawer::FieldOf(const Character& c) {
+    auto& slot = fields_[static_cast<std::size_t>(&c - movie_.characters.data())];
+    if (slot) return *slot ? &**slot : nullptr;
+    slot = std::make_unique<std::optional<Field>>();
+    const std::optional<EditText> edit = ParseEditText(movie_.Bytes(c.body));
+    if (!edit) return nullptr;
+    Field field;
+    const FontFinder fonts = [this](std::uint16_t id, const std::string& name, bool bold,
+                                    bool italic) -> const Font* {
+        if (id != 0) return FontOf(id);
+        return FontNamed(name, bold, italic);
+    };
+    field.text = LayoutEditText(*edit, fonts, movie_.header.version >= 6);
+    if (edit->border) {
+        // A white box with a black hairline around it.
+        Shape box;
+        const Rect& r = edit->bounds;
+        box.bounds = box.edgeBounds = box.extent = r;
+        FillStyle fill;
+        fill.color = {255, 255, 255, 255};
+        box.fills.push_back(fill);
+        LineStyle line;
+        line.width = 20;
+        line.fill.color = {0, 0, 0, 255};
+        box.lines.push_back(line);
+        AddRectangleEdges(box, r, 1);
+        box.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 1});
+        field.box = std::move(box);
+    }
+    *slot = std::move(field);
+    return &**slot;
+}
+
+const Font* StageDrawer::FontOf(std::uint16_t id) {
+    const Character* c = movie_.FindCharacter(id);
+    if (c == nullptr || c->kind != CharacterKind::Font) return nullptr;
+    auto& slot = fonts_[static_cast<std::size_t>(c - movie_.characters.data())];
+    if (!slot)
+        slot = std::make_unique<std::optional<Font>>(ParseFont(c->tagCode, movie_.Bytes(c->body)));
+    return *slot ? &**slot : nullptr;
+}
+
+const StaticText* StageDrawer::TextOf(const Character& c) {
+    auto& slot = texts_[static_cast<std::size_t>(&c - movie_.characters.data())];
+    if (!slot)
+        slot =
+            std::make_unique<std::optional<StaticText>>(ParseText(c.tagCode, movie_.Bytes(c.body)));
+    return *slot ? &**slot : nullptr;
+}
+
+void StageDrawer::DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx) {
+    const Matrix placed = m * text.matrix;
+    for (const TextRecord& r : text.records) {
+        const Font* font = FontOf(r.fontId);
+        if (font == nullptr) continue;
+        // The glyphs are black: the record's colour replaces it before the placement's
+        // transform applies.
+        ColorTransform color;
+        color.rMul = color.gMul = color.bMul = color.aMul = 0;
+        color.rAdd = r.color.r;
+        color.gAdd = r.color.g;
+        color.bAdd = r.color.b;
+        color.aAdd = r.color.a;
+        const ColorTransform glyphCx = cx * color;
+        const double scale = r.height / font->emSquare;
+        double x = r.x;
+        for (const GlyphEntry& g : r.glyphs) {
+            if (g.index < font->glyphs.size()) {
+                const Matrix at = placed * Matrix::Translate(x, r.y) * Matrix::Scale(scale, scale);
+                renderer_->DrawShape(font->glyphs[g.index], at, glyphCx);
+            }
+            x += g.advance;
+        }
+    }
+}
+
+const Shape* StageDrawer::MorphOf(const Character& character, std::uint16_t ratio) {
+    const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
+    if (index >= morphs_.size()) return nullptr;
+    std::unique_ptr<Morph>& morph = morphs_[index];
+    if (!morph) {
+        morph = std::make_unique<Morph>();
+        morph->definition = ParseMorphShape(character.tagCode, movie_.Bytes(character.body));
+    }
+    if (!morph->definition) return nullptr;
+    if (morph->ratio != ratio) {
+        MorphAt(*morph->definition, ratio, morph->shape);
+        morph->ratio = ratio;
+    }
+    return &morph->shape;
+}
 
 const Shape* StageDrawer::ShapeOf(const Character& character) {
     const std::size_t index = static_cast<std::size_t>(&character - movie_.characters.data());
     if (index >= shapes_.size()) return nullptr;
     if (!tried_[index]) {
         tried_[index] = 1;
-        std::optional<Shape> shape =
-            ParseShape(character.tagCode, movie_.Bytes(character.body), movie_.header.version);
+        std::optional<Shape> shape;
+        if (character.kind == CharacterKind::Bitmap) {
+            if (const Bitmap* bitmap = bitmaps_.FindBitmap(character.id))
+                shape = BitmapShape(character.id, *bitmap);
+        } else {
+            shape =
+                ParseShape(character.tagCode, movie_.Bytes(character.body), movie_.header.version);
+        }
         if (shape) {
             shapes_[index] = std::make_unique<Shape>(std::move(*shape));
             ++parsed_;
@@ -36,9 +195,12 @@ void StageDrawer::Draw(const Player& player, Renderer& renderer, Surface& surfac
     const StageView view =
         MakeStageView(mode, surface.Width(), surface.Height(), movie_.header.stage);
     renderer_ = &renderer;
+    scale_ = view.scale;
+    renderer.SetBitmaps(&bitmaps_);
     renderer.BeginFrame(surface, view, background);
     DrawClip(player.Root(), view.toDevice, ColorTransform{}, false);
     renderer.EndFrame();
+    renderer.SetBitmaps(nullptr);
     renderer_ = nullptr;
 }
 
@@ -77,18 +239,42 @@ void StageDrawer::DrawClip(const Clip& clip, const Matrix& m, const ColorTransfo
 void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx,
                             bool asMask) {
     if (e.character == nullptr) return;
-    const Matrix placed = m * e.matrix;
-    const bool layer = !asMask && e.blendMode != BlendMode::Normal;
+    Matrix placed = m * e.matrix;
+    // The filters this engine draws; read from the placement's stored list at each draw.
+    filters_.clear();
+    if (!asMask && e.filters.count > 0) {
+        FilterReader reader(movie_.bytes, e.filters);
+        Filter f;
+        while (reader.Next(f)) {
+            if (FilterDrawn(f.kind)) filters_.push_back(f);
+        }
+    }
+    const bool filtered = !filters_.empty();
+    if (filtered) {
+        // A filtered object is drawn as a picture of itself, which lands on whole pixels.
+        placed.tx = std::round(placed.tx);
+        placed.ty = std::round(placed.ty);
+    }
+    const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
     // A layer is composited with the whole transform; its content is drawn untransformed in
-    // colour, so that the group, not each shape, takes the colour and alpha.
-    const ColorTransform inner = layer ? ColorTransform{} : cx * e.colorTransform;
+    // colour, so that the group, not each shape, takes the colour and alpha. Filters work on
+    // the object as coloured, so its content takes the transform then.
+    const ColorTransform inner = layer && !filtered ? ColorTransform{} : cx * e.colorTransform;
     if (layer) {
         // The layer covers what the entry draws: the modes that act on what lies below
         // (Alpha, Erase) act there only, and a small object costs a small layer.
         double box[4] = {1e300, 1e300, -1e300, -1e300};
         AddBounds(e, m, box, 0);
-        PixelRect bounds;
+        std::optional<PixelRect> bounds;
         if (box[0] <= box[2] && box[1] <= box[3]) {
+            // Filters reach past the object by their blur and offset.
+            for (const Filter& f : filters_) {
+                const FilterMargins g = MarginsOf(f, scale_);
+                box[0] -= g.left;
+                box[1] -= g.top;
+                box[2] += g.right;
+                box[3] += g.bottom;
+            }
             auto low = [](double v) {
                 return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
             };
@@ -96,13 +282,36 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
                 return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
             };
             bounds = PixelRect{low(box[0]), low(box[1]), high(box[2]), high(box[3])};
+        } else if (!filtered) {
+            bounds = PixelRect{};
         }
-        renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
+        if (filtered) {
+            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, bounds);
+        } else {
+            renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
+        }
     }
     switch (e.character->kind) {
         case CharacterKind::Shape:
+        case CharacterKind::Bitmap:
             if (const Shape* shape = ShapeOf(*e.character))
                 renderer_->DrawShape(*shape, placed, inner);
+            break;
+        case CharacterKind::MorphShape:
+            if (const Shape* shape = MorphOf(*e.character, e.ratio))
+                renderer_->DrawShape(*shape, placed, inner);
+            break;
+        case CharacterKind::Text:
+            if (const StaticText* text = TextOf(*e.character)) DrawText(*text, placed, inner);
+            break;
+        case CharacterKind::Button:
+            DrawButton(*e.character, placed, inner, 0);
+            break;
+        case CharacterKind::EditText:
+            if (const Field* field = FieldOf(*e.character)) {
+                if (field->box) renderer_->DrawShape(*field->box, placed, inner);
+                DrawText(field->text, placed, inner);
+            }
             break;
         case CharacterKind::Sprite:
             if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
@@ -113,13 +322,56 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
     if (layer) renderer_->PopLayer();
 }
 
+const Button* StageDrawer::ButtonOf(const Character& c) {
+    auto& slot = buttons_[static_cast<std::size_t>(&c - movie_.characters.data())];
+    if (!slot)
+        slot =
+            std::make_unique<std::optional<Button>>(ParseButton(c.tagCode, movie_.Bytes(c.body)));
+    return *slot ? &**slot : nullptr;
+}
+
+void StageDrawer::DrawButton(const Character& c, const Matrix& m, const ColorTransform& cx,
+                             int nesting) {
+    const Button* button = ButtonOf(c);
+    if (button == nullptr || nesting >= kMaxButtonNesting) return;
+    // Buttons that show buttons (themselves, even) share one budget of parts per top-level
+    // button, so that the walk stays linear in what the file holds.
+    if (nesting == 0) buttonParts_ = kMaxButtonParts;
+    // Without the mouse over it, a button shows its up state.
+    for (const ButtonRecord& r : button->records) {
+        if (!(r.states & kButtonUp)) continue;
+        if (buttonParts_ == 0) return;
+        --buttonParts_;
+        const Character* child = movie_.FindCharacter(r.characterId);
+        if (child == nullptr) continue;
+        const Matrix placed = m * r.matrix;
+        const ColorTransform inner = cx * r.colorTransform;
+        switch (child->kind) {
+            case CharacterKind::Shape:
+            case CharacterKind::Bitmap:
+                if (const Shape* shape = ShapeOf(*child))
+                    renderer_->DrawShape(*shape, placed, inner);
+                break;
+            case CharacterKind::MorphShape:
+                if (const Shape* shape = MorphOf(*child, 0))
+                    renderer_->DrawShape(*shape, placed, inner);
+                break;
+            case CharacterKind::Text:
+                if (const StaticText* text = TextOf(*child)) DrawText(*text, placed, inner);
+                break;
+            case CharacterKind::Button:
+                DrawButton(*child, placed, inner, nesting + 1);
+                break;
+            default:
+                break;  // sprites inside buttons need instances of their own: not yet drawn
+        }
+    }
+}
+
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {
     if (e.character == nullptr || nesting >= kMaxDrawNesting) return;
     const Matrix placed = m * e.matrix;
-    if (e.character->kind == CharacterKind::Shape) {
-        const Shape* shape = ShapeOf(*e.character);
-        if (shape == nullptr) return;
-        const Rect& r = shape->bounds;
+    auto add = [&](const Rect& r) {
         for (const Point corner :
              {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
               Point{double(r.xMin), double(r.yMax)}, Point{double(r.xMax), double(r.yMax)}}) {
@@ -129,10 +381,45 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
             box[2] = std::max(box[2], d.x);
             box[3] = std::max(box[3], d.y);
         }
-    } else if (e.character->kind == CharacterKind::Sprite && e.clip != nullptr) {
-        for (const DisplayEntry& child : e.clip->Entries()) {
-            if (child.clipDepth == 0 && child.visible) AddBounds(child, placed, box, nesting + 1);
-        }
+    };
+    switch (e.character->kind) {
+        case CharacterKind::Shape:
+        case CharacterKind::Bitmap:
+            if (const Shape* shape = ShapeOf(*e.character)) add(shape->bounds);
+            break;
+        case CharacterKind::MorphShape:
+            if (const Shape* shape = MorphOf(*e.character, e.ratio)) add(shape->bounds);
+            break;
+        case CharacterKind::Text:
+            if (const StaticText* text = TextOf(*e.character)) add(text->bounds);
+            break;
+        case CharacterKind::EditText:
+            if (const Field* field = FieldOf(*e.character)) add(field->text.bounds);
+            break;
+        case CharacterKind::Button:
+            // What the up state shows.
+            if (const Button* button = ButtonOf(*e.character)) {
+                for (const ButtonRecord& r : button->records) {
+                    if (!(r.states & kButtonUp)) continue;
+                    DisplayEntry part;
+                    part.character = movie_.FindCharacter(r.characterId);
+                    part.matrix = r.matrix;
+                    // Buttons inside buttons are left out: a button that shows itself would
+                    // multiply the walk at every level.
+                    if (part.character != nullptr && part.character->kind != CharacterKind::Button)
+                        AddBounds(part, placed, box, nesting + 1);
+                }
+            }
+            break;
+        case CharacterKind::Sprite:
+            if (e.clip == nullptr) break;
+            for (const DisplayEntry& child : e.clip->Entries()) {
+                if (child.clipDepth == 0 && child.visible)
+                    AddBounds(child, placed, box, nesting + 1);
+            }
+            break;
+        default:
+            break;
     }
 }
 

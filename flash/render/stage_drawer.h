@@ -6,16 +6,25 @@
 // Shapes are parsed from their definition the first time they are drawn and kept for the
 // life of the movie, so steady playback parses and allocates nothing.
 //
-// What the rasteriser does not draw yet (bitmaps, text, morph shapes, buttons, video) is
-// passed over; the rest of the frame still draws.
+// Bitmaps are decoded the first time something draws them (a bitmap fill, or the bitmap
+// placed on its own) and kept likewise.
+//
+// What the rasteriser does not draw yet (video) is passed over; the rest of the frame still
+// draws.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "flash/draw_types.h"
 #include "flash/player.h"
+#include "flash/render/bitmap.h"
+#include "flash/render/button.h"
+#include "flash/render/edit_text.h"
+#include "flash/render/font_text.h"
+#include "flash/render/morph_shape.h"
 #include "flash/render/renderer.h"
 #include "flash/render/shape.h"
 #include "flash/stage_layout.h"
@@ -34,9 +43,26 @@ public:
 
     // Shapes parsed so far (for the tests and the benchmarks).
     std::size_t ParsedShapes() const { return parsed_; }
+    const BitmapLibrary& Bitmaps() const { return bitmaps_; }
 
 private:
     const Shape* ShapeOf(const Character& character);
+    const Font* FontOf(std::uint16_t id);
+    const StaticText* TextOf(const Character& character);
+    const Button* ButtonOf(const Character& character);
+    // An embedded font by name and style (the nearest in style when no exact one).
+    const Font* FontNamed(const std::string& name, bool bold, bool italic);
+    // A text field laid out with its initial text, and its box when it shows one.
+    struct Field {
+        StaticText text;
+        std::optional<Shape> box;
+    };
+    const Field* FieldOf(const Character& character);
+    void DrawButton(const Character& character, const Matrix& m, const ColorTransform& cx,
+                    int nesting);
+    void DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx);
+    // The morph shape at `ratio`; null when its definition is unreadable.
+    const Shape* MorphOf(const Character& character, std::uint16_t ratio);
     void DrawClip(const Clip& clip, const Matrix& m, const ColorTransform& cx, bool asMask);
     void DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx, bool asMask);
     // Grows `box` (device pixels: left, top, right, bottom) by what the entry draws.
@@ -44,11 +70,29 @@ private:
 
     const Movie& movie_;
     Renderer* renderer_ = nullptr;
+    BitmapLibrary bitmaps_;
     // Parallel to movie_.characters: the parsed shape, null until parsed or when unreadable.
     std::vector<std::unique_ptr<Shape>> shapes_;
     std::vector<std::uint8_t> tried_;
+    // A morph's definition and its shape at the ratio last drawn, rebuilt when that changes.
+    struct Morph {
+        std::optional<MorphShape> definition;
+        Shape shape;
+        std::int32_t ratio = -1;
+    };
+    std::vector<std::unique_ptr<Morph>> morphs_;
+    // Fonts and static texts, parallel to movie_.characters: null until first used, then
+    // their definitions (empty when unreadable).
+    std::vector<std::unique_ptr<std::optional<Font>>> fonts_;
+    std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
+    std::vector<std::unique_ptr<std::optional<Button>>> buttons_;
+    std::vector<std::unique_ptr<std::optional<Field>>> fields_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
+    double scale_ = 1;     // device pixels per stage pixel in the frame being drawn
+    int buttonParts_ = 0;  // parts a button being drawn may still show
+    // The entry's filters, handed to the renderer before its content is drawn.
+    std::vector<Filter> filters_;
 };
 
 }  // namespace flash::render

@@ -19,6 +19,8 @@ public:
 
     bool Failed() const { return failed_; }
     std::size_t BytesLeft() const { return data_.size() - BytePos(); }
+    // The next byte boundary, counted from the start of the data.
+    std::size_t Position() const { return BytePos(); }
 
     // Bit fields.
     std::uint32_t Bits(unsigned count);

@@ -1,0 +1,29 @@
+// The program's operator new and delete, counting. In a file of their own, so that the
+// compiler never sees them inlined beside the code that uses them.
+#include "tests/allocation_count.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> g_allocations{0};
+}
+
+namespace testsupport {
+long Allocations() {
+    return g_allocations.load();
+}
+}  // namespace testsupport
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}

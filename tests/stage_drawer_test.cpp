@@ -1,0 +1,84 @@
+// The display walk over the new characters, through a whole movie: a bitmap placed on its own
+// draws once decoded, one past the size limit stays undrawn while the rest of the frame
+// draws, and a button that shows itself costs a bounded number of parts.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "flash/player.h"
+#include "flash/render/stage_drawer.h"
+#include "flash/swf_parser.h"
+#include "tools/swf_writer.h"
+
+namespace {
+
+using namespace flash;
+using namespace flash::render;
+using Bytes = std::vector<std::uint8_t>;
+
+// DefineBitsLossless (RGB24) of one colour; the header may claim a larger size than the data.
+Bytes SolidBitmap(std::uint16_t id, int w, int h, int claimedWidth) {
+    Bytes raw;
+    for (int i = 0; i < w * h; ++i) raw.insert(raw.end(), {0, 0, 0, 255});  // blue
+    uLongf size = compressBound(raw.size());
+    Bytes z(size);
+    compress(z.data(), &size, raw.data(), raw.size());
+    z.resize(size);
+    Bytes body;
+    auto u16 = [&body](int v) {
+        body.push_back(static_cast<std::uint8_t>(v));
+        body.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    u16(id);
+    body.push_back(5);
+    u16(claimedWidth);
+    u16(h);
+    body.insert(body.end(), z.begin(), z.end());
+    return body;
+}
+
+// DefineButton2 `id`: shape 1 in the up state, then `selves` records showing the button itself.
+Bytes SelfButton(std::uint16_t id, int selves) {
+    Bytes b{static_cast<std::uint8_t>(id), 0, 0, 0, 0};
+    auto record = [&](std::uint16_t character) {
+        b.insert(b.end(), {0x01, static_cast<std::uint8_t>(character), 0, 1, 0, 0x00, 0x00});
+    };
+    record(1);
+    for (int i = 0; i < selves; ++i) record(id);
+    b.push_back(0);
+    return b;
+}
+
+TEST(StageDrawing, BitmapsButtonsAndRefusalsThroughTheDisplayList) {
+    swfwriter::MovieBuilder m;
+    m.StagePixels(40, 10).BackgroundColor({255, 255, 255});
+    m.Rectangle(1, 200, 200, {255, 0, 0});
+    const Bytes bitmap = SolidBitmap(2, 10, 10, 10);
+    m.Tag(kDefineBitsLossless, bitmap);
+    const Bytes huge = SolidBitmap(3, 10, 10, 8192);
+    m.Tag(kDefineBitsLossless, huge);
+    const Bytes button = SelfButton(4, 1000);
+    m.Tag(kDefineButton2, button);
+    m.PlaceObject(4, 1, 0, 0).PlaceObject(2, 2, 200, 0).PlaceObject(3, 3, 400, 0);
+    m.ShowFrame();
+    LoadResult loaded = ParseMovie(m.Build());
+    ASSERT_TRUE(loaded.Ok());
+    Player player(std::move(loaded.movie));
+    player.StepFrame();
+    StageDrawer drawer(player.GetMovie());
+    Renderer renderer;
+    renderer.SetQuality(Quality::Low);
+    PixelBuffer surface(40, 10);
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    EXPECT_EQ(surface.At(5, 5), 0xFFFF0000u);   // the button's shape
+    EXPECT_EQ(surface.At(15, 5), 0xFF0000FFu);  // the bitmap
+    EXPECT_EQ(surface.At(25, 5), 0xFFFFFFFFu);  // the refused one: nothing
+    EXPECT_EQ(drawer.Bitmaps().Decoded(), 1u);
+    EXPECT_EQ(drawer.Bitmaps().Refused(), 1u);
+    // Each part the button shows is one drawing at most, however it nests.
+    EXPECT_LE(renderer.Stats().shapes + renderer.Stats().culled, 4096u + 2);
+    // A second frame decodes nothing again.
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    EXPECT_EQ(drawer.Bitmaps().Decoded() + drawer.Bitmaps().Refused(), 2u);
+}
+
+}  // namespace
