@@ -7,6 +7,9 @@
 #include "flash/movie_sound.h"
 #include "flash/placement.h"
 #include "flash/player.h"
+#include "flash/render/renderer.h"
+#include "flash/render/stage_drawer.h"
+#include "flash/render/surface.h"
 #include "flash/sound/sound_fuzz.h"
 #include "flash/swf_parser.h"
 
@@ -40,6 +43,24 @@ unsigned Walk(const Movie& movie, const Clip& clip, unsigned depth) {
         if (e.clip != nullptr) sum += Walk(movie, *e.clip, depth + 1);
     }
     return sum;
+}
+
+// Draws the next `frames` frames at a small size, with a scale mode and quality chosen by the
+// input's length, so that every mode and sampling pattern meets every kind of movie.
+void DrawFrames(Player& player, std::size_t size, int frames) {
+    static constexpr ScaleMode kModes[] = {ScaleMode::ShowAll, ScaleMode::ExactFit,
+                                           ScaleMode::NoBorder, ScaleMode::NoScale};
+    static constexpr render::Quality kQualities[] = {render::Quality::Low, render::Quality::High,
+                                                     render::Quality::Medium};
+    render::StageDrawer drawer(player.GetMovie());
+    render::Renderer renderer;
+    renderer.SetQuality(kQualities[size / 4 % 3]);
+    render::PixelBuffer surface(kFuzzDrawWidth, kFuzzDrawHeight);
+    const Rgb background = player.GetMovie().background.value_or(Rgb{255, 255, 255});
+    for (int i = 0; i < frames; ++i) {
+        player.StepFrame();
+        drawer.Draw(player, renderer, surface, kModes[size % 4], background);
+    }
 }
 
 bool HasSound(const Movie& movie) {
@@ -103,6 +124,7 @@ void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     player.GotoFrame(static_cast<std::int64_t>(player.TotalFrames()) / 2);
     player.GotoFrame(1);
     sum += Walk(movie, player.Root(), 0);
+    DrawFrames(player, size, 3);
     engine.Render(mix, 256);
     player.SetFrameSound(nullptr);
     movieSound.reset();

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "tools/file_tree.h"
+#include "tools/seed_movies.h"
 #include "tools/swf_writer.h"
 
 namespace {
@@ -214,29 +215,12 @@ std::string InternetCacheFolder() {
 
 // ---- movies ---------------------------------------------------------------------------------
 
-struct MovieShape {
-    int width, height;
-    double fps;
-    swfwriter::Rgb background, fill;
-    int frames;
-    swfwriter::Compression compression;
-};
+// Each demo movie draws a gradient ground, a sun, a turning star in a sprite and a growing
+// bar in its own colours (see swfwriter::DemoMovie).
+using MovieShape = swfwriter::DemoMovieSpec;
 
-// A bar that grows across the stage, one more block each frame, over a coloured background.
 std::vector<std::uint8_t> MakeMovie(const MovieShape& shape) {
-    swfwriter::MovieBuilder movie;
-    movie.StagePixels(shape.width, shape.height)
-        .FrameRate(shape.fps)
-        .BackgroundColor(shape.background);
-    const int block = shape.width / (shape.frames + 1) > 4 ? shape.width / (shape.frames + 1) : 4;
-    const std::int32_t blockTwips = block * 20;
-    const std::int32_t heightTwips = shape.height * 20 / 3;
-    movie.Rectangle(1, blockTwips - 20, heightTwips, shape.fill);
-    for (int i = 0; i < shape.frames; ++i) {
-        movie.PlaceObject(1, static_cast<std::uint16_t>(i + 1), i * blockTwips, heightTwips);
-        movie.ShowFrame();
-    }
-    return movie.Build(shape.compression);
+    return swfwriter::DemoMovie(shape);
 }
 
 using swfwriter::Compression;

@@ -1,5 +1,10 @@
 #include "tools/seed_movies.h"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "tools/swf_shape_writer.h"
 #include "tools/sound_writer.h"
 #include "tools/swf_writer.h"
 
@@ -114,6 +119,86 @@ MovieBuilder SpritesAndPlacements() {
     return m;
 }
 
+// ---- the demo's movies ----------------------------------------------------------------------
+
+Color Opaque(Rgb c) {
+    return {c.r, c.g, c.b, 255};
+}
+
+Rgb Shade(Rgb c, int num, int den) {
+    return {static_cast<std::uint8_t>(c.r * num / den), static_cast<std::uint8_t>(c.g * num / den),
+            static_cast<std::uint8_t>(c.b * num / den)};
+}
+
+// The colour farthest from the background on every channel, so the star and the bar show on
+// any background.
+Rgb Opposite(Rgb c) {
+    return {static_cast<std::uint8_t>(255 - c.r), static_cast<std::uint8_t>(255 - c.g),
+            static_cast<std::uint8_t>(255 - c.b)};
+}
+
+std::int32_t Twips(double pixels) {
+    return static_cast<std::int32_t>(std::lround(pixels * 20));
+}
+
+void Add(MovieBuilder& movie, const ShapeWriter& shape) {
+    const std::vector<std::uint8_t> body = shape.Build();
+    movie.Tag(shape.TagCode(), body);
+}
+
+// The ground band over the stage's lowest third, shaded from left to right.
+ShapeWriter Ground(const DemoMovieSpec& spec) {
+    const std::int32_t w = Twips(spec.width), top = Twips(spec.height * 2 / 3.0),
+                       h = Twips(spec.height) - top;
+    ShapeWriter s(3, 1);
+    s.Bounds(0, w, top, top + h);
+    // The gradient square (-16384..16384) stretched over the band's width.
+    const ShapeMatrix m{w / 32768.0, 0, 0, h / 32768.0, w / 2, top + h / 2};
+    s.Fill1(s.Linear(m, {{0, Opaque(spec.accent)}, {255, Opaque(Shade(spec.accent, 1, 4))}}));
+    s.Rect(0, top, w, h);
+    return s;
+}
+
+// A disc in eight quadratic arcs, clockwise, lit from its centre.
+ShapeWriter Sun(const DemoMovieSpec& spec) {
+    const double r = std::max(4.0, std::min(spec.width, spec.height) / 7.0);
+    const double cx = spec.width * 0.78, cy = spec.height * 0.28;
+    ShapeWriter s(3, 2);
+    s.Bounds(Twips(cx - r - 1), Twips(cx + r + 1), Twips(cy - r - 1), Twips(cy + r + 1));
+    const ShapeMatrix m{r / 16384.0 * 20, 0, 0, r / 16384.0 * 20, Twips(cx), Twips(cy)};
+    s.Fill1(s.Radial(m, {{0, {255, 255, 255, 255}}, {255, Opaque(spec.accent)}}));
+    s.LineStyle(s.Line(40, Opaque(Shade(spec.accent, 1, 3))));
+    const double step = std::numbers::pi / 4, reach = r / std::cos(step / 2);
+    s.MoveTo(Twips(cx + r), Twips(cy));
+    for (int i = 1; i <= 8; ++i) {
+        const double mid = (i - 0.5) * step, end = i * step;
+        s.CurveTo(Twips(cx + reach * std::cos(mid)), Twips(cy + reach * std::sin(mid)),
+                  Twips(cx + r * std::cos(end)), Twips(cy + r * std::sin(end)));
+    }
+    return s;
+}
+
+// A five-pointed star around the origin, so that the sprite turns it about its centre.
+ShapeWriter Star(const DemoMovieSpec& spec) {
+    const double outer = std::max(6.0, std::min(spec.width, spec.height) / 6.0),
+                 inner = outer * 0.45;
+    ShapeWriter s(3, 3);
+    s.Bounds(-Twips(outer + 1), Twips(outer + 1), -Twips(outer + 1), Twips(outer + 1));
+    s.Fill1(s.Solid(Opaque(Opposite(spec.background))));
+    s.LineStyle(s.Line(20, Opaque(spec.accent)));
+    for (int i = 0; i <= 10; ++i) {
+        const double angle = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
+        const double radius = i % 2 == 0 ? outer : inner;
+        const std::int32_t x = Twips(radius * std::cos(angle)), y = Twips(radius * std::sin(angle));
+        if (i == 0) {
+            s.MoveTo(x, y);
+        } else {
+            s.LineTo(x, y);
+        }
+    }
+    return s;
+}
+
 // Event sounds and streams, on the main timeline and in a sprite, started, stopped and
 // jumped over.
 MovieBuilder Sounds() {
@@ -147,6 +232,52 @@ MovieBuilder Sounds() {
 }
 
 }  // namespace
+
+void DemoStarCentre(const DemoMovieSpec& spec, int& x, int& y) {
+    x = spec.width * 22 / 100;
+    y = spec.height * 35 / 100;
+}
+
+std::vector<std::uint8_t> DemoMovie(const DemoMovieSpec& spec) {
+    enum : std::uint16_t { kGround = 1, kSun, kStar, kSpinner, kBlock };
+    const int frames = std::max(1, spec.frames);
+    MovieBuilder movie;
+    movie.Version(8)
+        .StagePixels(spec.width, spec.height)
+        .FrameRate(spec.fps)
+        .BackgroundColor(spec.background);
+    Add(movie, Ground(spec));
+    Add(movie, Sun(spec));
+    Add(movie, Star(spec));
+
+    // The sprite's own timeline turns the star a twelfth of a turn per frame.
+    MovieBuilder spinner;
+    for (int i = 0; i < kDemoStarFrames; ++i) {
+        const double angle = 2 * std::numbers::pi * i / kDemoStarFrames;
+        Place place;
+        place.depth = 1;
+        place.move = i > 0;
+        if (i == 0) place.characterId = kStar;
+        place.matrix = Matrix{std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle)};
+        spinner.PlaceObject2(place).ShowFrame();
+    }
+    movie.DefineSprite(kSpinner, spinner);
+
+    const int block = std::max(4, spec.width / (frames + 1));
+    const std::int32_t barTop = Twips(spec.height * 0.72), barHeight = Twips(spec.height * 0.14);
+    movie.Rectangle(kBlock, Twips(block) - 20, barHeight, Opposite(spec.background));
+
+    int starX = 0, starY = 0;
+    DemoStarCentre(spec, starX, starY);
+    movie.PlaceObject(kGround, 1, 0, 0);
+    movie.PlaceObject(kSpinner, 2, Twips(starX), Twips(starY));
+    movie.PlaceObject(kSun, 3, 0, 0);
+    for (int i = 0; i < frames; ++i) {
+        movie.PlaceObject(kBlock, static_cast<std::uint16_t>(10 + i), i * Twips(block), barTop);
+        movie.ShowFrame();
+    }
+    return movie.Build(spec.compression);
+}
 
 std::vector<SeedMovie> SeedMovies() {
     struct Source {
