@@ -58,6 +58,7 @@ struct WaveOutput::State {
     mutable std::mutex positionMutex;
     mutable std::uint64_t lastPosition = 0;
     std::thread thread;
+    std::atomic<DWORD> threadId{0};
 
     explicit State(RenderSource& s, Clock c) : source(s), clock(std::move(c)) {}
 
@@ -67,6 +68,7 @@ struct WaveOutput::State {
     }
 
     void DeviceLoop() {
+        threadId = GetCurrentThreadId();
         for (WAVEHDR& h : headers) {
             Fill(h);
             waveOutWrite(wave, &h, sizeof h);
@@ -83,6 +85,7 @@ struct WaveOutput::State {
     }
 
     void SilentLoop() {
+        threadId = GetCurrentThreadId();
         std::vector<std::int16_t> scratch(2 * kBufferFrames);
         std::uint64_t last = clock();
         std::uint64_t playedMicros = 0;
@@ -180,6 +183,10 @@ WaveOutput::~WaveOutput() {
 
 bool WaveOutput::Silent() const {
     return state_->wave == nullptr;
+}
+
+unsigned long WaveOutput::FeedingThreadId() const {
+    return state_->threadId.load();
 }
 
 std::uint64_t WaveOutput::PlayedFrames() const {

@@ -45,6 +45,8 @@ public:
     std::uint64_t PlayedFrames() const;
     // Frames taken from the source so far.
     std::uint64_t RenderedFrames() const;
+    // The system's id of the feeding thread, 0 until it runs.
+    unsigned long FeedingThreadId() const;
 
 private:
     struct State;
