@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "flash/flash_control.h"
+#include "flash/sound/wave_output.h"
 #include "tests/corpus_harness.h"
 #include "tests/process_threads.h"
 #include "tools/png_io.h"
@@ -301,42 +302,25 @@ TEST_F(HostedControl, SoundHasOneThreadForTheControlsLifeAndNoneAfter) {
     movie.FrameRate(12).Tag(14, swfwriter::DefineSoundBody(1, pcm, 44100, tone));
     movie.Tag(15, swfwriter::StartSoundBody(1, {})).ShowFrame().ShowFrame();
     ASSERT_TRUE(swfwriter::WriteFile(soundPath, movie.Build()));
-    const auto made = [&](const std::set<DWORD>& before) {
-        std::set<DWORD> added;
-        for (DWORD id : testsupport::ThreadsOfThisProcess()) {
-            if (!before.contains(id)) added.insert(id);
-        }
-        return added;
+    // The thread is found by its description: the system's own audio threads come and go
+    // with the output as they please and are not the control's.
+    const auto soundThreads = [] {
+        return testsupport::ThreadsNamed(flash::sound::WaveOutput::kThreadName);
     };
-    {
-        // The system's own audio threads start with the first output and stay.
-        CShockwaveFlash warm;
-        ASSERT_TRUE(warm.Create(frame_, 101, RECT{0, 0, 100, 100}));
-        warm.SetMovie(soundPath);
-        DestroyWindow(warm.Window());
-    }
-    const std::set<DWORD> before = testsupport::ThreadsOfThisProcess();
     std::set<DWORD> ours;
     {
         CShockwaveFlash flash;
         ASSERT_TRUE(flash.Create(frame_, 101, RECT{0, 0, 400, 300}));
         flash.SetMovie(soundPath);
         Pump(200);
-        ours = made(before);
-        EXPECT_FALSE(ours.empty());
+        ours = soundThreads();
+        EXPECT_EQ(ours.size(), 1u);
         flash.SetMovie(moviePath_);
         flash.SetMovie(soundPath);
         Pump(100);
-        const std::set<DWORD> now = made(before);  // no thread beyond the first movie's
-        EXPECT_TRUE(std::includes(ours.begin(), ours.end(), now.begin(), now.end()));
+        EXPECT_EQ(soundThreads(), ours);  // the first movie's thread, and no other
         DestroyWindow(flash.Window());
-        // The control's threads end; threads the system starts meanwhile for other windows of
-        // the test program are not the control's.
-        EXPECT_TRUE(testsupport::WaitFor([&] {
-            const std::set<DWORD> now = made(before);
-            return std::none_of(ours.begin(), ours.end(),
-                                [&](DWORD id) { return now.contains(id); });
-        }));
+        EXPECT_TRUE(testsupport::WaitFor([&] { return soundThreads().empty(); }));
     }
     DeleteFileA(soundPath.c_str());
 }

@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include <set>
+#include <string_view>
 
 namespace testsupport {
 
@@ -20,6 +21,27 @@ inline std::set<DWORD> ThreadsOfThisProcess() {
     }
     CloseHandle(snapshot);
     return ids;
+}
+
+// The threads of the test program that carry this description (empty where the system keeps
+// no thread descriptions).
+inline std::set<DWORD> ThreadsNamed(std::wstring_view name) {
+    using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+    const auto get = reinterpret_cast<GetDescription>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    std::set<DWORD> named;
+    if (get == nullptr) return named;
+    for (DWORD id : ThreadsOfThisProcess()) {
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
+        if (thread == nullptr) continue;
+        PWSTR text = nullptr;
+        if (SUCCEEDED(get(thread, &text)) && text != nullptr) {
+            if (name == text) named.insert(id);
+            LocalFree(text);
+        }
+        CloseHandle(thread);
+    }
+    return named;
 }
 
 // Waits for a thread of the program to make `done` true, with a deadline that only a broken

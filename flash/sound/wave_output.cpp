@@ -42,6 +42,14 @@ std::uint64_t PerformanceMicros() {
                                           frequency.QuadPart);
 }
 
+// Names the calling thread where the system can (SetThreadDescription came with Windows 10).
+void NameThisThread(const wchar_t* name) {
+    using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    static const auto set = reinterpret_cast<SetDescription>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+    if (set != nullptr) set(GetCurrentThread(), name);
+}
+
 }  // namespace
 
 struct WaveOutput::State {
@@ -68,6 +76,7 @@ struct WaveOutput::State {
     }
 
     void DeviceLoop() {
+        NameThisThread(kThreadName);
         threadId = GetCurrentThreadId();
         for (WAVEHDR& h : headers) {
             Fill(h);
@@ -85,6 +94,7 @@ struct WaveOutput::State {
     }
 
     void SilentLoop() {
+        NameThisThread(kThreadName);
         threadId = GetCurrentThreadId();
         std::vector<std::int16_t> scratch(2 * kBufferFrames);
         std::uint64_t last = clock();

@@ -29,6 +29,8 @@ public:
                   "the output's latency stays under 150 ms");
     // The system's preferred device (WAVE_MAPPER).
     static constexpr unsigned kDefaultDevice = 0xFFFFFFFFu;
+    // The feeding thread's description, as debuggers and thread lists show it.
+    static constexpr const wchar_t* kThreadName = L"SWF engine sound";
 
     // Microseconds of a steady clock: the time of the silent output. Empty means the
     // system's performance counter; tests give a clock they move themselves.
