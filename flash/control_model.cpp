@@ -14,6 +14,10 @@ void ControlModel::Forget() {
     // Every sound stops and every stream's source goes before the movie's bytes do: the
     // output's thread may be mixing them. The player forgets its listener first.
     if (player_) player_->SetFrameSound(nullptr);
+    // The finder's shapes belong to the movie going away.
+    if (finder_ != nullptr) finder_->Reset();
+    overButton_ = false;
+    mouseDown_ = false;
     movieSound_.reset();
     engine_.Clear();
     player_.reset();
@@ -137,6 +141,31 @@ PixelRect ControlModel::StageRect(int width, int height) const {
     if (!player_) return PixelRect{0, 0, width, height};
     const Rect& stage = player_->GetMovie().header.stage;
     return PlaceStage(scale_, width, height, stage.WidthTwips() / 20, stage.HeightTwips() / 20);
+}
+
+void ControlModel::SetButtonFinder(ButtonFinder* finder) {
+    if (finder_ != nullptr) finder_->Reset();
+    finder_ = finder;
+    overButton_ = false;
+}
+
+void ControlModel::Mouse(int x, int y, int width, int height, bool down) {
+    mouseDown_ = down;
+    if (!player_ || finder_ == nullptr) return;
+    const Point at = WindowToStage(scale_, width, height, player_->GetMovie().header.stage, x, y);
+    const Clip* hit = finder_->ButtonAt(*player_, at);
+    overButton_ = hit != nullptr;
+    player_->Mouse(hit, down);
+    // A button's actions may have stopped or moved a timeline.
+    Synced();
+}
+
+void ControlModel::MouseLeft() {
+    overButton_ = false;
+    mouseDown_ = false;
+    if (!player_) return;
+    player_->Mouse(nullptr, false);
+    Synced();
 }
 
 }  // namespace flash

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "flash/button_finder.h"
 #include "flash/movie_sound.h"
 #include "flash/player.h"
 #include "flash/sound/sound_engine.h"
@@ -81,6 +82,19 @@ public:
     // The stage's place in a window of this size; the whole window without a movie.
     PixelRect StageRect(int width, int height) const;
 
+    // The buttons' hit test (null: none; then the mouse changes nothing). The finder outlives
+    // the model, or is replaced before it goes.
+    void SetButtonFinder(ButtonFinder* finder);
+    // The mouse at window pixel (x, y) of a window of width x height, where the stage lies as
+    // the scale mode places it, with its primary button `down`: the buttons under it react
+    // and their actions run.
+    void Mouse(int x, int y, int width, int height, bool down);
+    // The mouse left the window (its button up): every button rolls out.
+    void MouseLeft();
+    // The mouse is over a button: the host shows the hand cursor.
+    bool OverButton() const { return overButton_; }
+    bool MouseDown() const { return mouseDown_; }
+
 private:
     void Forget();
     // After anything that may have stopped a timeline.
@@ -102,6 +116,9 @@ private:
     std::size_t stepsSinceStart_ = 0;  // frames stepped since then
     ScaleMode scale_ = ScaleMode::ShowAll;
     std::optional<std::uint32_t> background_;
+    ButtonFinder* finder_ = nullptr;
+    bool overButton_ = false;
+    bool mouseDown_ = false;
 };
 
 }  // namespace flash

@@ -18,6 +18,7 @@
 #include <span>
 #include <vector>
 
+#include "flash/button.h"
 #include "flash/draw_types.h"
 #include "flash/placement.h"
 #include "flash/swf_movie.h"
@@ -40,7 +41,8 @@ struct DisplayEntry {
     bool cacheAsBitmap = false;
     bool visible = true;
     std::optional<Rgba> opaqueBackground;
-    // For a sprite: the instance, which runs its own timeline. Null for other characters.
+    // For a sprite: the instance, which runs its own timeline. For a button: the instance,
+    // whose entries are what its current state shows. Null for other characters.
     Clip* clip = nullptr;
     // The body offset of the PlaceObject tag that made this instance: going backwards keeps
     // an instance only when the same tag made it.
@@ -67,8 +69,10 @@ PlaceOutcome ApplyPlacement(DisplayEntry* at, const Placement& p, std::uint32_t 
 // mode, filters, flags) from `from` to `to`; true when something changed.
 bool CopyPlacementFields(const DisplayEntry& from, DisplayEntry& to);
 
-// A timeline and its display list: the main timeline or a sprite instance. Read-only to
-// everyone but the player.
+// A timeline and its display list: the main timeline or a sprite instance. A button instance
+// is a clip too, without a timeline: its entries are the characters its current state shows
+// (sprites among them run their own timelines while shown). Read-only to everyone but the
+// player.
 class Clip {
 public:
     std::span<const DisplayEntry> Entries() const { return entries_; }
@@ -78,12 +82,17 @@ public:
     const Clip* Parent() const { return parent_; }
     // The sprite this clip is an instance of; null for the main timeline.
     const Sprite* Definition() const { return sprite_; }
+    // The button this clip is an instance of; null for timelines.
+    const Button* ButtonDefinition() const { return button_; }
+    ButtonPhase Phase() const { return phase_; }
 
 private:
     friend class Player;
 
     const std::vector<Frame>* frames_ = nullptr;
     const Sprite* sprite_ = nullptr;
+    const Button* button_ = nullptr;
+    ButtonPhase phase_ = ButtonPhase::Idle;
     Clip* parent_ = nullptr;
     std::vector<DisplayEntry> entries_;
     std::size_t current_ = 0;

@@ -9,6 +9,7 @@
 
 #include "base/ansi_text.h"
 #include "flash/control_model.h"
+#include "flash/render/button_picker.h"
 #include "flash/render/stage_picture.h"
 #include "flash/sound/wave_output.h"
 #include "win/ansi_wide.h"
@@ -198,6 +199,8 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT* argError) override;
 
+    FlashControl() { model_.SetButtonFinder(&picker_); }
+
     // The stage window's messages.
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -215,6 +218,8 @@ private:
     void StopOutput();
     void RestartTimer();
     void Paint();
+    // The mouse at a client point (lParam of a mouse message), its left button `down`.
+    void Mouse(LPARAM point, bool down);
     bool EnsureDib(int width, int height);
     void Changed() {
         if (window_) InvalidateRect(window_, nullptr, FALSE);
@@ -227,6 +232,8 @@ private:
             InvalidateRect(window_, nullptr, FALSE);
     }
 
+    // Declared before the model, which refers to it until it goes.
+    render::ButtonPicker picker_;
     ULONG refs_ = 1;
     win::ComPtr<IOleClientSite> site_;
     win::ComPtr<IOleInPlaceSite> inPlaceSite_;
@@ -236,6 +243,8 @@ private:
     // that it also goes first otherwise: it mixes the model's sound on its own thread).
     std::unique_ptr<sound::WaveOutput> output_;
     LARGE_INTEGER lastTick_{};
+    bool trackingLeave_ = false;
+    LPARAM lastPoint_ = 0;
     // The stage's picture, drawn by the engine into a top-down 32-bit DIB section of the
     // window's size and copied to the screen at each paint.
     render::StagePicture picture_;
@@ -376,8 +385,54 @@ void FlashControl::Paint() {
     EndPaint(window_, &ps);
 }
 
+void FlashControl::Mouse(LPARAM point, bool down) {
+    lastPoint_ = point;
+    RECT client{};
+    GetClientRect(window_, &client);
+    // Client coordinates are signed: a captured mouse reports points left of or above the
+    // window as negative.
+    model_.Mouse(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)), client.right,
+                 client.bottom, down);
+    ChangedIfStale();
+}
+
 LRESULT FlashControl::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_MOUSEMOVE:
+            if (!trackingLeave_) {
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+                trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+            }
+            Mouse(lParam, model_.MouseDown());
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            // Held, the mouse stays the control's until released, wherever it goes.
+            SetCapture(window);
+            Mouse(lParam, true);
+            return 0;
+        case WM_LBUTTONUP:
+            Mouse(lParam, false);
+            if (GetCapture() == window) ReleaseCapture();
+            return 0;
+        case WM_CAPTURECHANGED:
+            // Another window took the mouse while it was held: a release where it was last.
+            if (reinterpret_cast<HWND>(lParam) != window && model_.MouseDown())
+                Mouse(lastPoint_, false);
+            return 0;
+        case WM_MOUSELEAVE:
+            trackingLeave_ = false;
+            if (!model_.MouseDown()) {
+                model_.MouseLeft();
+                ChangedIfStale();
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == window && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(LoadCursor(nullptr, model_.OverButton() ? IDC_HAND : IDC_ARROW));
+                return TRUE;
+            }
+            return DefWindowProcA(window, message, wParam, lParam);
         case WM_PAINT:
             Paint();
             return 0;

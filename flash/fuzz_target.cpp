@@ -7,6 +7,7 @@
 #include "flash/movie_sound.h"
 #include "flash/placement.h"
 #include "flash/player.h"
+#include "flash/render/button_picker.h"
 #include "flash/render/renderer.h"
 #include "flash/render/stage_drawer.h"
 #include "flash/render/surface.h"
@@ -61,6 +62,41 @@ void DrawFrames(Player& player, std::size_t size, int frames) {
         player.StepFrame();
         drawer.Draw(player, renderer, surface, kModes[size % 4], background);
     }
+}
+
+// Points near the buttons' origins, found down the tree (a few inside a hit area, most likely).
+void ButtonPoints(const Clip& clip, const Matrix& m, std::vector<Point>& out, int depth) {
+    for (const DisplayEntry& e : clip.Entries()) {
+        if (out.size() >= 6 || depth > 4) return;
+        if (e.clip == nullptr) continue;
+        const Matrix placed = m * e.matrix;
+        if (e.clip->ButtonDefinition() != nullptr) {
+            out.push_back(placed.Apply(Point{20, 20}));
+        } else {
+            ButtonPoints(*e.clip, placed, out, depth + 1);
+        }
+    }
+}
+
+// Moves, presses, drags and releases the mouse over the buttons and off them, so that every
+// phase change and the actions it names run, the display lists changing under them.
+void PlayTheMouse(Player& player) {
+    render::ButtonPicker picker;
+    std::vector<Point> points;
+    ButtonPoints(player.Root(), Matrix{}, points, 0);
+    const Point off{-1e7, -1e7};
+    points.push_back(off);
+    static constexpr bool kDown[] = {false, true, true, false, true, false};
+    for (std::size_t round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            for (const bool down : kDown) {
+                const Point p = (i + round) % 3 == 2 && down ? off : points[i];
+                player.Mouse(picker.ButtonAt(player, p), down);
+            }
+        }
+        player.StepFrame();
+    }
+    player.Mouse(nullptr, false);
 }
 
 bool HasSound(const Movie& movie) {
@@ -123,6 +159,8 @@ void FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     for (int i = 0; i < 4; ++i) player.StepFrame();
     player.GotoFrame(static_cast<std::int64_t>(player.TotalFrames()) / 2);
     player.GotoFrame(1);
+    sum += Walk(movie, player.Root(), 0);
+    PlayTheMouse(player);
     sum += Walk(movie, player.Root(), 0);
     DrawFrames(player, size, 3);
     engine.Render(mix, 256);

@@ -15,6 +15,8 @@ bool ReadRgba(SwfReader& r, Rgba& out) {
     return true;
 }
 
+}  // namespace
+
 // MATRIX: optional scale and rotate-skew pairs (16.16 in n bits), then the translation.
 bool ReadMatrix(SwfReader& r, Matrix& out) {
     Matrix m;
@@ -63,6 +65,8 @@ bool ReadColorTransform(SwfReader& r, bool withAlpha, ColorTransform& out) {
     out = cx;
     return true;
 }
+
+namespace {
 
 bool ReadName(SwfReader& r, ByteRange body, ByteRange& out) {
     std::size_t offset = 0;
@@ -188,6 +192,30 @@ bool FilterReader::Next(Filter& out) {
     return false;
 }
 
+bool ReadFilterList(SwfReader& r, std::span<const std::uint8_t> data, std::uint32_t dataOffset,
+                    FilterList& out) {
+    // The list is walked once to find its end; its values are read again on demand.
+    std::uint8_t count = 0;
+    if (!r.U8(count)) return false;
+    const std::size_t start = r.Pos();
+    Filter scratch;
+    bool keep = true;
+    std::size_t end = start;
+    std::uint8_t read = 0;
+    for (; read < count; ++read) {
+        SwfReader one(data, end);
+        if (!ReadFilter(one, scratch, keep)) break;
+        end = one.Pos();
+    }
+    // Filters before one that cannot be read are kept; what follows it cannot be found.
+    out = FilterList{
+        {dataOffset + static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)},
+        read};
+    if (read < count) return false;
+    r = SwfReader(data, end);
+    return true;
+}
+
 bool ParsePlaceObject(std::uint16_t code, std::span<const std::uint8_t> movieBytes, ByteRange body,
                       std::uint8_t swfVersion, Placement& out) {
     if (body.offset > movieBytes.size() || body.length > movieBytes.size() - body.offset)
@@ -266,25 +294,10 @@ bool ParsePlaceObject(std::uint16_t code, std::span<const std::uint8_t> movieByt
             out.clipDepth = clipDepth;
         }
         if ((flags3 & 0x01) != 0) {
-            // The list is walked once to find its end; its values are read again on demand.
-            std::uint8_t count = 0;
-            if (!r.U8(count)) return false;
-            const std::size_t start = r.Pos();
-            Filter scratch;
-            bool keep = true;
-            std::size_t end = start;
-            std::uint8_t read = 0;
-            for (; read < count; ++read) {
-                SwfReader one(data, end);
-                if (!ReadFilter(one, scratch, keep)) break;
-                end = one.Pos();
-            }
-            // Filters before one that cannot be read are kept; what follows it cannot be found.
-            out.filters = FilterList{{body.offset + static_cast<std::uint32_t>(start),
-                                      static_cast<std::uint32_t>(end - start)},
-                                     read};
-            if (read < count) return false;
-            r = SwfReader(data, end);
+            FilterList filters;
+            const bool whole = ReadFilterList(r, data, body.offset, filters);
+            out.filters = filters;
+            if (!whole) return false;
         }
         if ((flags3 & 0x02) != 0) {
             std::uint8_t mode = 0;

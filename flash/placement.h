@@ -117,6 +117,17 @@ struct Placement {
 // Longer instance and class names are cut to this many bytes.
 inline constexpr std::size_t kMaxNameBytes = 1024;
 
+class SwfReader;
+
+// The records a placement shares with other tags (buttons). Each returns false when the data
+// ends first, leaving `out` unchanged. ReadFilterList reads a FILTERLIST from `r`, which reads
+// `data`, the bytes at `dataOffset` in the movie; on false `out` holds the filters read before
+// the one that could not be read.
+bool ReadMatrix(SwfReader& r, Matrix& out);
+bool ReadColorTransform(SwfReader& r, bool withAlpha, ColorTransform& out);
+bool ReadFilterList(SwfReader& r, std::span<const std::uint8_t> data, std::uint32_t dataOffset,
+                    FilterList& out);
+
 // Reads a PlaceObject (4), PlaceObject2 (26) or PlaceObject3 (70) body. False, leaving `out`
 // unspecified, for another code or a body too short to hold even the depth.
 bool ParsePlaceObject(std::uint16_t code, std::span<const std::uint8_t> movieBytes, ByteRange body,

@@ -62,6 +62,14 @@ std::size_t TagsThrough(const std::vector<Frame>& frames, std::size_t frame) {
 Player::Player(Movie movie, TraceSink* trace) : movie_(std::move(movie)), trace_(trace) {
     if (movie_.frames.empty()) movie_.frames.emplace_back();
     root_.frames_ = &movie_.frames;
+    for (Character& c : movie_.characters) {
+        if (c.kind != CharacterKind::Button) continue;
+        c.index = static_cast<std::uint32_t>(buttons_.size());
+        // An unreadable button still has a definition: it shows nothing and runs nothing.
+        Button b = ParseButton(c.tagCode, movie_.bytes, c.body).value_or(Button{});
+        b.id = c.id;
+        buttons_.push_back(std::move(b));
+    }
     initDone_.assign(movie_.initActionBlocks, false);
     // Sized once, so that playing allocates nothing afterwards in the usual case.
     order_.reserve(64);
@@ -341,8 +349,9 @@ void Player::Commit(Clip& clip, const Frame* actions) {
     std::size_t next = freshBase;
     auto startUpTo = [&](std::uint32_t offset) {
         for (; next < fresh_.size() && live[fresh_[next]].placedBy < offset; ++next) {
-            if (live[fresh_[next]].character->kind == CharacterKind::Sprite)
-                MakeInstance(clip, fresh_[next]);
+            const CharacterKind kind = live[fresh_[next]].character->kind;
+            if (kind == CharacterKind::Sprite) MakeInstance(clip, fresh_[next]);
+            if (kind == CharacterKind::Button) MakeButton(clip, fresh_[next]);
         }
     };
     if (actions != nullptr) {
@@ -360,8 +369,13 @@ bool Player::Accept(const Clip& parent, const DisplayEntry& entry) {
     bool ok = entries_ < kMaxEntries;
     if (ok && entry.character->kind == CharacterKind::Sprite) {
         // The instance's first frame is paid for now, before anything starts.
-        const Sprite& sprite = movie_.sprites[entry.character->sprite];
+        const Sprite& sprite = movie_.sprites[entry.character->index];
         ok = parent.nesting_ + 1 < kMaxNesting && Afford(sprite.frames[0].tags.size() + 1);
+    } else if (ok && entry.character->kind == CharacterKind::Button) {
+        // So is a button's state; buttons that show buttons (themselves, even) nest like
+        // sprites and share the step's budget.
+        const Button& button = buttons_[entry.character->index];
+        ok = parent.nesting_ + 1 < kMaxNesting && Afford(button.records.size() + 1);
     }
     if (!ok) limited_ = true;
     return ok;
@@ -374,7 +388,7 @@ void Player::DropEntry(DisplayEntry& entry) {
 }
 
 void Player::MakeInstance(Clip& parent, std::size_t index) {
-    const Sprite& sprite = movie_.sprites[parent.entries_[index].character->sprite];
+    const Sprite& sprite = movie_.sprites[parent.entries_[index].character->index];
     Clip* child = NewClip();
     child->frames_ = &sprite.frames;
     child->sprite_ = &sprite;
@@ -386,6 +400,79 @@ void Player::MakeInstance(Clip& parent, std::size_t index) {
     // The new instance shows its first frame at once; its actions join the queue.
     RunFrames(*child, 0, 0, false, true, true);
     if (sound_ != nullptr) sound_->FrameEntered(*child, 0, false);
+}
+
+void Player::MakeButton(Clip& parent, std::size_t index) {
+    Clip* button = NewClip();
+    button->button_ = &buttons_[parent.entries_[index].character->index];
+    button->parent_ = &parent;
+    button->nesting_ = parent.nesting_ + 1;
+    button->entered_ = true;
+    button->playing_ = false;
+    parent.entries_[index].clip = button;
+    ShowButtonState(*button);
+}
+
+void Player::ShowButtonState(Clip& button) {
+    // Records shown in both the old and the new state keep their entries (a sprite goes on
+    // playing); the others are dropped and made. An entry's placedBy is its record's index.
+    const std::uint8_t shown = ShownStates(button.phase_);
+    const std::vector<ButtonRecord>& records = button.button_->records;
+    std::vector<DisplayEntry> old;
+    old.swap(button.entries_);
+    std::vector<std::size_t> fresh;
+    std::size_t i = 0;
+    for (std::uint32_t k = 0; k < records.size(); ++k) {
+        const ButtonRecord& r = records[k];
+        if (!(r.states & shown)) continue;
+        while (i < old.size() && old[i].placedBy < k) DropEntry(old[i++]);
+        if (i < old.size() && old[i].placedBy == k) {
+            button.entries_.push_back(old[i++]);
+            continue;
+        }
+        DisplayEntry e;
+        e.character = movie_.FindCharacter(r.characterId);
+        if (e.character == nullptr) continue;
+        e.depth = r.depth;
+        e.characterId = r.characterId;
+        e.matrix = r.matrix;
+        e.colorTransform = r.colorTransform;
+        e.filters = r.filters;
+        e.blendMode = r.blendMode;
+        e.placedBy = k;
+        if (!Accept(button, e)) continue;
+        ++entries_;
+        ++displayVersion_;
+        fresh.push_back(button.entries_.size());
+        button.entries_.push_back(e);
+    }
+    while (i < old.size()) DropEntry(old[i++]);
+    for (const std::size_t index : fresh) {
+        const CharacterKind kind = button.entries_[index].character->kind;
+        if (kind == CharacterKind::Sprite) MakeInstance(button, index);
+        if (kind == CharacterKind::Button) MakeButton(button, index);
+    }
+}
+
+void Player::Mouse(const Clip* hit, bool down) {
+    // Only a live button of this player's tree counts as one.
+    if (hit != nullptr && (hit->button_ == nullptr || hit->removed_)) hit = nullptr;
+    changes_.clear();
+    tracker_.Update(hit, hit != nullptr && hit->button_->trackAsMenu, down, changes_);
+    if (changes_.empty()) return;
+    BeginRun(kMaxWorkPerStep);
+    for (const ButtonTracker::Change& change : changes_) {
+        // The tracker's keys are the clips this player handed out.
+        Clip& button = *const_cast<Clip*>(static_cast<const Clip*>(change.button));
+        if (button.removed_) continue;
+        button.phase_ = change.to;
+        ShowButtonState(button);
+        const std::uint16_t condition = ConditionOf(change.from, change.to);
+        for (const ButtonAction& a : button.button_->actions) {
+            if (a.conditions & condition) Queue(*button.parent_, a.actions);
+        }
+    }
+    EndRun();
 }
 
 Clip* Player::NewClip() {
@@ -400,6 +487,8 @@ Clip* Player::NewClip() {
     // Reset everything but the entries' storage, which is kept for reuse.
     clip->frames_ = nullptr;
     clip->sprite_ = nullptr;
+    clip->button_ = nullptr;
+    clip->phase_ = ButtonPhase::Idle;
     clip->parent_ = nullptr;
     clip->current_ = 0;
     clip->nesting_ = 0;
@@ -410,7 +499,8 @@ Clip* Player::NewClip() {
 }
 
 void Player::Drop(Clip* clip) {
-    if (sound_ != nullptr) sound_->ClipRemoved(*clip);
+    if (clip->button_ != nullptr) tracker_.Forget(clip);
+    if (sound_ != nullptr && clip->button_ == nullptr) sound_->ClipRemoved(*clip);
     clip->removed_ = true;
     dropped_.push_back(clip);
     for (const DisplayEntry& e : clip->entries_) {
@@ -457,9 +547,11 @@ void Player::RunQueued() {
 
 void Player::RunBlock(Clip& base, ByteRange block) {
     Clip* target = &base;
-    // The clip the timeline actions act on: none when the target was removed.
+    // The clip the timeline actions act on: none when the target was removed, or is a button,
+    // which has no timeline.
     auto live = [&target]() -> Clip* {
-        return target != nullptr && !target->removed_ ? target : nullptr;
+        return target != nullptr && !target->removed_ && target->button_ == nullptr ? target
+                                                                                    : nullptr;
     };
     ActionReader reader(movie_.Bytes(block));
     ActionRecord a;

@@ -38,6 +38,12 @@
 // nowhere directs them at the main timeline, as Flash Player does; a block whose own clip has
 // been removed reaches no clip at all. SetTarget2's undefined is "" before version 7.
 //
+// Buttons. Every button placed on a display list is an instance (a Clip without frames) that
+// shows the characters of its current state; the host tells the player where the mouse is
+// and which button lies under it (Mouse), the player moves the buttons through their phases
+// (button_mouse.h) and runs the actions each change names at once, in the clip that holds the
+// button, as a step of their own. Timeline actions directed at a button do nothing.
+//
 // Bounds: a step that runs away (gotos chasing each other between frames) is cut off after
 // kMaxActionsPerStep actions, kMaxWorkPerStep control tags and entries gone through, or
 // kMaxActionGotosPerStep gotos that queue actions, as a player stops a script that hangs; the
@@ -52,6 +58,8 @@
 #include <string_view>
 #include <vector>
 
+#include "flash/button.h"
+#include "flash/button_mouse.h"
 #include "flash/display_list.h"
 #include "flash/swf_movie.h"
 
@@ -138,6 +146,17 @@ public:
     // Frames past the last go to the last; negative frames go to frame 0.
     void GotoFrame(std::int64_t frame);
 
+    // The mouse is over `hit` (a button instance of this player's display tree, null for none)
+    // with its primary button `down`: the buttons change phase and their actions run.
+    void Mouse(const Clip* hit, bool down);
+    // The definition of a button character of this movie; null for other characters.
+    const Button* ButtonOf(const Character& c) const {
+        return c.kind == CharacterKind::Button && c.index < buttons_.size() ? &buttons_[c.index]
+                                                                            : nullptr;
+    }
+    // The button the mouse is over, pressed or dragged off; null when every button is idle.
+    const Clip* ActiveButton() const { return static_cast<const Clip*>(tracker_.Active()); }
+
     // The display tree to draw: the main timeline's entries in depth order, a sprite
     // instance's own entries through DisplayEntry::clip.
     const Clip& Root() const { return root_; }
@@ -175,6 +194,9 @@ private:
     bool Accept(const Clip& parent, const DisplayEntry& entry);
     void DropEntry(DisplayEntry& entry);
     void MakeInstance(Clip& parent, std::size_t index);
+    void MakeButton(Clip& parent, std::size_t index);
+    // Brings a button instance's entries to what its phase shows.
+    void ShowButtonState(Clip& button);
     void Drop(Clip* clip);
     Clip* NewClip();
     void Queue(Clip& clip, ByteRange block);
@@ -191,6 +213,10 @@ private:
     void TraceValue(const Value& v);
 
     Movie movie_;
+    // The movie's buttons, read when the player is made; Character::index points here.
+    std::vector<Button> buttons_;
+    ButtonTracker tracker_;
+    std::vector<ButtonTracker::Change> changes_;
     TraceSink* trace_;
     FrameSound* sound_ = nullptr;
     Clip root_;

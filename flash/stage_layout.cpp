@@ -1,5 +1,6 @@
 #include "flash/stage_layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/ansi_text.h"
@@ -44,6 +45,32 @@ PixelRect PlaceStage(ScaleMode mode, int width, int height, int stageWidth, int 
     const int left = (width - w) / 2;
     const int top = (height - h) / 2;
     return PixelRect{left, top, left + w, top + h};
+}
+
+Point WindowToStage(ScaleMode mode, int width, int height, const Rect& stage, double x, double y) {
+    // The same scales and centring as the drawing, undone.
+    const double sw = stage.WidthTwips() / 20.0, sh = stage.HeightTwips() / 20.0;
+    if (!(sw > 0 && sh > 0) || width <= 0 || height <= 0)
+        return {x * 20 + stage.xMin, y * 20 + stage.yMin};
+    double sx = 1, sy = 1;
+    switch (mode) {
+        case ScaleMode::ShowAll:
+            sx = sy = std::min(width / sw, height / sh);
+            break;
+        case ScaleMode::NoBorder:
+            sx = sy = std::max(width / sw, height / sh);
+            break;
+        case ScaleMode::ExactFit:
+            sx = width / sw;
+            sy = height / sh;
+            break;
+        case ScaleMode::NoScale:
+            break;
+    }
+    const int w = static_cast<int>(std::lround(sw * sx));
+    const int h = static_cast<int>(std::lround(sh * sy));
+    const double left = (width - w) / 2, top = (height - h) / 2;
+    return {(x - left) * 20 / sx + stage.xMin, (y - top) * 20 / sy + stage.yMin};
 }
 
 }  // namespace flash

@@ -5,6 +5,9 @@
 #include <optional>
 #include <string_view>
 
+#include "flash/draw_types.h"
+#include "flash/swf_movie.h"
+
 namespace flash {
 
 enum class ScaleMode : std::uint8_t { ShowAll, ExactFit, NoBorder, NoScale };
@@ -28,5 +31,12 @@ struct PixelRect {
 // is cut off), ExactFit stretches it to the window, NoScale keeps 1:1. The stage is centred
 // in every mode. A stage without area fills the window.
 PixelRect PlaceStage(ScaleMode mode, int width, int height, int stageWidth, int stageHeight);
+
+// The point of the stage (twips, in the stage rectangle's own coordinates) that shows at the
+// window point (x, y) when the stage is drawn under `mode` in a window of width x height: the
+// inverse of the drawing's placement (render::MakeStageView). Points outside the stage give
+// stage points outside it. A window or stage without area maps pixels to twips 1:20 from the
+// stage's corner, as the drawing does.
+Point WindowToStage(ScaleMode mode, int width, int height, const Rect& stage, double x, double y);
 
 }  // namespace flash

@@ -125,7 +125,9 @@ struct Character {
     CharacterKind kind = CharacterKind::Other;
     std::uint16_t tagCode = 0;
     ByteRange body;
-    std::uint32_t sprite = 0;  // Sprite: index into Movie::sprites
+    // Sprite: index into Movie::sprites. Button: index into the player's button definitions,
+    // set when the player is made.
+    std::uint32_t index = 0;
 };
 
 // One tag of a frame that acts on the timeline: PlaceObject 1-3, RemoveObject 1-2, DoAction,

@@ -362,6 +362,85 @@ TEST_F(HostedControl, FollowsTheHostsSizeAndPaintsByScaleMode) {
     EXPECT_EQ(PixelAt(GetWindow(fresh.Window(), GW_CHILD), 20, 150), RGB(0x20, 0x80, 0xE0));
 }
 
+// The mouse over the control's window, as a user moves and clicks it (the pointer placed
+// there, the messages posted): the button under it shows its over and down states, the hand
+// cursor shows over it and the arrow elsewhere, and its release action moves the movie.
+TEST_F(HostedControl, ButtonsAnswerTheMouseWithTheHandAndTheirActions) {
+    const std::string path = moviePath_ + ".button.swf";
+    swfwriter::MovieBuilder movie;
+    movie.StagePixels(200, 200).FrameRate(50).BackgroundColor({0xFF, 0xFF, 0xFF});
+    movie.Rectangle(1, 100 * 20, 100 * 20, {0xFF, 0, 0})
+        .Rectangle(2, 100 * 20, 100 * 20, {0, 0xFF, 0})
+        .Rectangle(3, 100 * 20, 100 * 20, {0, 0, 0xFF});
+    swfwriter::Actions release;
+    release.GotoFrame(5);
+    // Up red, over green, down blue; the red square is the hit area.
+    movie.DefineButton2(10, {{0x09, 1, 1}, {0x02, 2, 2}, {0x04, 3, 3}}, {{0x0008, release}});
+    swfwriter::Actions stop;
+    stop.Stop();
+    movie.DoAction(stop).PlaceObject(10, 1, 50 * 20, 50 * 20);
+    for (int i = 0; i < 10; ++i) movie.ShowFrame();
+    ASSERT_TRUE(swfwriter::WriteFile(path, movie.Build()));
+
+    CShockwaveFlash flash;
+    ASSERT_TRUE(flash.Create(frame_, 101, RECT{0, 0, 400, 300}));
+    flash.SetMovie(path);
+    flash.SetScale("ShowAll");
+    const HWND stage = GetWindow(flash.Window(), GW_CHILD);
+    ASSERT_NE(stage, nullptr);
+    // The 200 x 200 stage shows 1.5 times as large from x 50: the button covers 125-274 by
+    // 75-224 of the window.
+    auto dispatch = [] {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    };
+    auto mouse = [&](UINT message, int x, int y) {
+        POINT screen{x, y};
+        ClientToScreen(stage, &screen);
+        SetCursorPos(screen.x, screen.y);
+        PostMessageA(stage, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+        dispatch();
+    };
+    auto cursor = [&] {
+        SendMessageA(stage, WM_SETCURSOR, reinterpret_cast<WPARAM>(stage),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    const HCURSOR hand = LoadCursor(nullptr, IDC_HAND), arrow = LoadCursor(nullptr, IDC_ARROW);
+    const COLORREF red = RGB(0xFF, 0, 0), green = RGB(0, 0xFF, 0), blue = RGB(0, 0, 0xFF);
+
+    mouse(WM_MOUSEMOVE, 20, 20);
+    EXPECT_EQ(cursor(), arrow);
+    EXPECT_EQ(PixelAt(stage, 200, 150), red);
+    mouse(WM_MOUSEMOVE, 200, 150);
+    EXPECT_EQ(cursor(), hand);
+    EXPECT_EQ(PixelAt(stage, 200, 150), green);
+    mouse(WM_LBUTTONDOWN, 200, 150);
+    EXPECT_EQ(PixelAt(stage, 200, 150), blue);
+    EXPECT_EQ(GetCapture(), stage);
+    SaveScreenshot(stage, "flash-button-down.png");
+    EXPECT_EQ(flash.CurrentFrame(), 0);
+    mouse(WM_LBUTTONUP, 201, 151);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(flash.CurrentFrame(), 5);
+    EXPECT_EQ(PixelAt(stage, 200, 150), green);
+    // Off the button, and out of the window: the arrow, and the up state again.
+    mouse(WM_MOUSEMOVE, 390, 10);
+    EXPECT_EQ(cursor(), arrow);
+    mouse(WM_MOUSEMOVE, 200, 150);
+    EXPECT_EQ(cursor(), hand);
+    SetCursorPos(600, 500);  // outside the 400 x 300 window at the screen's corner
+    PostMessageA(stage, WM_MOUSELEAVE, 0, 0);
+    dispatch();
+    EXPECT_EQ(cursor(), arrow);
+    EXPECT_EQ(PixelAt(stage, 200, 150), red);
+    DestroyWindow(flash.Window());
+    DeleteFileA(path.c_str());
+}
+
 // A corpus movie at its stage size shows on screen as Flash Player drew it, within the case's
 // own tolerances: the whole road from the file through the control's picture to the window.
 TEST_F(HostedControl, ShowsACorpusMovieAsFlashPlayerDrewIt) {

@@ -119,6 +119,31 @@ MovieBuilder SpritesAndPlacements() {
     return m;
 }
 
+// Buttons of both kinds: states that show a sprite and another button, condition actions for
+// every transition, a menu button, and a button placed inside a sprite.
+MovieBuilder Buttons() {
+    MovieBuilder m;
+    m.Version(6).StagePixels(100, 100);
+    m.Rectangle(1, 400, 400, {0xC0, 0x40, 0x20});
+    MovieBuilder spin;
+    spin.PlaceObject(1, 1, 0, 0).ShowFrame().ShowFrame();
+    m.DefineSprite(2, spin);
+    std::vector<ButtonConditionAction> actions;
+    for (int bit = 0; bit < 9; ++bit) {
+        actions.push_back(
+            {static_cast<std::uint16_t>(1 << bit), Actions().TraceText("transition").NextFrame()});
+    }
+    m.DefineButton2(3, {{0x09, 1, 1}, {0x02, 2, 2}, {0x04, 1, 3, Matrix{2, 0, 0, 2, 0, 0}}},
+                    actions, true);
+    m.DefineButton(4, {{0x0F, 1, 1}, {0x02, 3, 2}}, Actions().GotoFrame(0).Play());
+    MovieBuilder holder;
+    holder.PlaceObject(4, 1, 0, 0).ShowFrame();
+    m.DefineSprite(5, holder);
+    m.PlaceObject(3, 1, 0, 0).PlaceObject(5, 2, 800, 800).ShowFrame();
+    m.RemoveObject2(1).ShowFrame();
+    return m;
+}
+
 // ---- the demo's movies ----------------------------------------------------------------------
 
 Color Opaque(Rgb c) {
@@ -291,6 +316,7 @@ std::vector<SeedMovie> SeedMovies() {
         {"one_frame", OneFrame()},
         {"sprites_and_placements", SpritesAndPlacements()},
         {"sounds", Sounds()},
+        {"buttons", Buttons()},
     };
     const struct {
         const char* suffix;

@@ -604,6 +604,57 @@ MovieBuilder& MovieBuilder::DoInitAction(std::uint16_t spriteId, const Actions& 
     return Tag(59, p);
 }
 
+namespace {
+
+void PutButtonParts(std::vector<std::uint8_t>& p, const std::vector<ButtonPart>& parts,
+                    bool version2) {
+    for (const ButtonPart& part : parts) {
+        p.push_back(part.states);
+        PutU16(p, part.characterId);
+        PutU16(p, part.depth);
+        PutMatrix(p, part.matrix);
+        if (version2) PutColorTransform(p, ColorTransform{}, true);
+    }
+    p.push_back(0);
+}
+
+}  // namespace
+
+MovieBuilder& MovieBuilder::DefineButton(std::uint16_t id, const std::vector<ButtonPart>& parts,
+                                         const Actions& actions) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, id);
+    PutButtonParts(p, parts, false);
+    p.insert(p.end(), actions.Bytes().begin(), actions.Bytes().end());
+    p.push_back(0);
+    return Tag(7, p);
+}
+
+MovieBuilder& MovieBuilder::DefineButton2(std::uint16_t id, const std::vector<ButtonPart>& parts,
+                                          const std::vector<ButtonConditionAction>& actions,
+                                          bool trackAsMenu) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, id);
+    p.push_back(trackAsMenu ? 1 : 0);
+    const std::size_t offsetAt = p.size();
+    PutU16(p, 0);
+    PutButtonParts(p, parts, true);
+    if (!actions.empty()) {
+        const std::size_t first = p.size() - offsetAt;
+        p[offsetAt] = static_cast<std::uint8_t>(first);
+        p[offsetAt + 1] = static_cast<std::uint8_t>(first >> 8);
+    }
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const std::vector<std::uint8_t>& code = actions[i].actions.Bytes();
+        const std::size_t size = i + 1 == actions.size() ? 0 : 4 + code.size() + 1;
+        PutU16(p, static_cast<std::uint16_t>(size));
+        PutU16(p, actions[i].conditions);
+        p.insert(p.end(), code.begin(), code.end());
+        p.push_back(0);
+    }
+    return Tag(34, p);
+}
+
 bool WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!f) return false;

@@ -156,6 +156,22 @@ struct Place {
     std::optional<Rgba> background;
 };
 
+// One record of a button: the states (1 up, 2 over, 4 down, 8 hit test) in which it shows
+// `characterId` at `depth`.
+struct ButtonPart {
+    std::uint8_t states = 0x0F;
+    std::uint16_t characterId = 0;
+    std::uint16_t depth = 1;
+    Matrix matrix{};
+};
+
+// A DefineButton2 condition action: the 16 condition bits as the field reads little-endian
+// (1 roll over, 2 roll out, 4 press, 8 release, ...; the key code in bits 9-15).
+struct ButtonConditionAction {
+    std::uint16_t conditions = 0;
+    Actions actions;
+};
+
 class MovieBuilder {
 public:
     MovieBuilder& Version(std::uint8_t version);
@@ -200,6 +216,13 @@ public:
     MovieBuilder& RemoveObject(std::uint16_t id, std::uint16_t depth);
     MovieBuilder& RemoveObject2(std::uint16_t depth);
     MovieBuilder& DoInitAction(std::uint16_t spriteId, const Actions& actions);
+    // DefineButton: the parts, then the actions run on release.
+    MovieBuilder& DefineButton(std::uint16_t id, const std::vector<ButtonPart>& parts,
+                               const Actions& actions);
+    // DefineButton2: the parts (no colour transform), then the condition actions.
+    MovieBuilder& DefineButton2(std::uint16_t id, const std::vector<ButtonPart>& parts,
+                                const std::vector<ButtonConditionAction>& actions,
+                                bool trackAsMenu = false);
 
 private:
     std::uint8_t version_ = 10;

@@ -12,9 +12,6 @@ namespace {
 // Display tree levels drawn at most; the player bounds its nesting already, this keeps the
 // walk's own recursion bounded whatever the tree holds.
 constexpr int kMaxDrawNesting = 128;
-// Buttons whose states show other buttons.
-constexpr int kMaxButtonNesting = 8;
-constexpr int kMaxButtonParts = 4096;
 
 // The four edges of a rectangle in twips, clockwise from its top left corner, filled with
 // style 1 on their right and drawn with line style `line` (0: none).
@@ -61,7 +58,6 @@ StageDrawer::StageDrawer(const Movie& movie)
       morphs_(movie.characters.size()),
       fonts_(movie.characters.size()),
       texts_(movie.characters.size()),
-      buttons_(movie.characters.size()),
       fields_(movie.characters.size()) {}
 
 const Font* StageDrawer::FontNamed(const std::string& name, bool bold, bool italic) {
@@ -305,7 +301,8 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
             if (const StaticText* text = TextOf(*e.character)) DrawText(*text, placed, inner);
             break;
         case CharacterKind::Button:
-            DrawButton(*e.character, placed, inner, 0);
+            // The player's instance holds what the button's current state shows.
+            if (e.clip != nullptr) DrawClip(*e.clip, placed, inner, asMask);
             break;
         case CharacterKind::EditText:
             if (const Field* field = FieldOf(*e.character)) {
@@ -320,52 +317,6 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
             break;  // drawn by later stages of the engine
     }
     if (layer) renderer_->PopLayer();
-}
-
-const Button* StageDrawer::ButtonOf(const Character& c) {
-    auto& slot = buttons_[static_cast<std::size_t>(&c - movie_.characters.data())];
-    if (!slot)
-        slot =
-            std::make_unique<std::optional<Button>>(ParseButton(c.tagCode, movie_.Bytes(c.body)));
-    return *slot ? &**slot : nullptr;
-}
-
-void StageDrawer::DrawButton(const Character& c, const Matrix& m, const ColorTransform& cx,
-                             int nesting) {
-    const Button* button = ButtonOf(c);
-    if (button == nullptr || nesting >= kMaxButtonNesting) return;
-    // Buttons that show buttons (themselves, even) share one budget of parts per top-level
-    // button, so that the walk stays linear in what the file holds.
-    if (nesting == 0) buttonParts_ = kMaxButtonParts;
-    // Without the mouse over it, a button shows its up state.
-    for (const ButtonRecord& r : button->records) {
-        if (!(r.states & kButtonUp)) continue;
-        if (buttonParts_ == 0) return;
-        --buttonParts_;
-        const Character* child = movie_.FindCharacter(r.characterId);
-        if (child == nullptr) continue;
-        const Matrix placed = m * r.matrix;
-        const ColorTransform inner = cx * r.colorTransform;
-        switch (child->kind) {
-            case CharacterKind::Shape:
-            case CharacterKind::Bitmap:
-                if (const Shape* shape = ShapeOf(*child))
-                    renderer_->DrawShape(*shape, placed, inner);
-                break;
-            case CharacterKind::MorphShape:
-                if (const Shape* shape = MorphOf(*child, 0))
-                    renderer_->DrawShape(*shape, placed, inner);
-                break;
-            case CharacterKind::Text:
-                if (const StaticText* text = TextOf(*child)) DrawText(*text, placed, inner);
-                break;
-            case CharacterKind::Button:
-                DrawButton(*child, placed, inner, nesting + 1);
-                break;
-            default:
-                break;  // sprites inside buttons need instances of their own: not yet drawn
-        }
-    }
 }
 
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {
@@ -396,22 +347,8 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
         case CharacterKind::EditText:
             if (const Field* field = FieldOf(*e.character)) add(field->text.bounds);
             break;
-        case CharacterKind::Button:
-            // What the up state shows.
-            if (const Button* button = ButtonOf(*e.character)) {
-                for (const ButtonRecord& r : button->records) {
-                    if (!(r.states & kButtonUp)) continue;
-                    DisplayEntry part;
-                    part.character = movie_.FindCharacter(r.characterId);
-                    part.matrix = r.matrix;
-                    // Buttons inside buttons are left out: a button that shows itself would
-                    // multiply the walk at every level.
-                    if (part.character != nullptr && part.character->kind != CharacterKind::Button)
-                        AddBounds(part, placed, box, nesting + 1);
-                }
-            }
-            break;
         case CharacterKind::Sprite:
+        case CharacterKind::Button:
             if (e.clip == nullptr) break;
             for (const DisplayEntry& child : e.clip->Entries()) {
                 if (child.clipDepth == 0 && child.visible)

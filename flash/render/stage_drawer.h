@@ -21,7 +21,6 @@
 #include "flash/draw_types.h"
 #include "flash/player.h"
 #include "flash/render/bitmap.h"
-#include "flash/render/button.h"
 #include "flash/render/edit_text.h"
 #include "flash/render/font_text.h"
 #include "flash/render/morph_shape.h"
@@ -49,7 +48,6 @@ private:
     const Shape* ShapeOf(const Character& character);
     const Font* FontOf(std::uint16_t id);
     const StaticText* TextOf(const Character& character);
-    const Button* ButtonOf(const Character& character);
     // An embedded font by name and style (the nearest in style when no exact one).
     const Font* FontNamed(const std::string& name, bool bold, bool italic);
     // A text field laid out with its initial text, and its box when it shows one.
@@ -58,8 +56,6 @@ private:
         std::optional<Shape> box;
     };
     const Field* FieldOf(const Character& character);
-    void DrawButton(const Character& character, const Matrix& m, const ColorTransform& cx,
-                    int nesting);
     void DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx);
     // The morph shape at `ratio`; null when its definition is unreadable.
     const Shape* MorphOf(const Character& character, std::uint16_t ratio);
@@ -85,12 +81,10 @@ private:
     // their definitions (empty when unreadable).
     std::vector<std::unique_ptr<std::optional<Font>>> fonts_;
     std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
-    std::vector<std::unique_ptr<std::optional<Button>>> buttons_;
     std::vector<std::unique_ptr<std::optional<Field>>> fields_;
     std::size_t parsed_ = 0;
     int nesting_ = 0;
-    double scale_ = 1;     // device pixels per stage pixel in the frame being drawn
-    int buttonParts_ = 0;  // parts a button being drawn may still show
+    double scale_ = 1;  // device pixels per stage pixel in the frame being drawn
     // The entry's filters, handed to the renderer before its content is drawn.
     std::vector<Filter> filters_;
 };
