@@ -42,6 +42,21 @@ std::uint16_t ConditionOf(ButtonPhase from, ButtonPhase to) {
     return 0;
 }
 
+int ButtonSoundSlot(ButtonPhase from, ButtonPhase to) {
+    switch (ConditionOf(from, to)) {
+        case kOverUpToIdle:
+            return 0;
+        case kIdleToOverUp:
+            return 1;
+        case kOverUpToOverDown:
+            return 2;
+        case kOverDownToOverUp:
+            return 3;
+        default:
+            return -1;
+    }
+}
+
 std::optional<Button> ParseButton(std::uint16_t tagCode, std::span<const std::uint8_t> movieBytes,
                                   ByteRange body) {
     if (tagCode != kDefineButton && tagCode != kDefineButton2) return std::nullopt;

@@ -80,7 +80,13 @@ struct Button {
     // DefineButton: one block meeting kOverDownToOverUp. DefineButton2: its condition actions
     // in file order.
     std::vector<ButtonAction> actions;
+    // The body of the movie's DefineButtonSound for this button; empty when it has none.
+    ByteRange sounds;
 };
+
+// The transitions DefineButtonSound gives sounds for, in its order: roll out, roll over,
+// press, release. -1 for the others.
+int ButtonSoundSlot(ButtonPhase from, ButtonPhase to);
 
 // Reads the DefineButton or DefineButton2 tag whose body is `body` within `movieBytes`; empty
 // for another tag or a body too short for the id. A record cut short ends the list, and a

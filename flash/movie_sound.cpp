@@ -84,6 +84,39 @@ void MovieSound::FrameEntered(const Clip& clip, std::size_t frame, bool stepped)
     }
 }
 
+void MovieSound::ButtonSound(std::span<const std::uint8_t> definition, int slot) {
+    // After the button's id, four entries: a sound id, and a SOUNDINFO when it is not 0, which
+    // is laid out as a StartSound body from the id on.
+    std::size_t at = 2;
+    for (int k = 0; k <= slot; ++k) {
+        if (definition.size() < at + 2) return;
+        const std::uint16_t id =
+            static_cast<std::uint16_t>(definition[at] | definition[at + 1] << 8);
+        if (id == 0) {
+            if (k == slot) return;
+            at += 2;
+            continue;
+        }
+        if (definition.size() < at + 3) return;
+        const std::uint8_t flags = definition[at + 2];
+        std::size_t size =
+            3 + ((flags & 0x01) ? 4 : 0) + ((flags & 0x02) ? 4 : 0) + ((flags & 0x04) ? 2 : 0);
+        if (flags & 0x08) {
+            if (definition.size() < at + size + 1) return;
+            size += 1 + 8 * std::size_t{definition[at + size]};
+        }
+        if (definition.size() < at + size) return;
+        if (k == slot) {
+            if (const auto start =
+                    sound::ParseStartSound(tags::kStartSound, definition.subspan(at, size))) {
+                engine_.Start(start->id, start->info);
+            }
+            return;
+        }
+        at += size;
+    }
+}
+
 void MovieSound::ClipRemoved(const Clip& clip) {
     if (streams_.count(&clip) != 0) StopStream(clip);
 }

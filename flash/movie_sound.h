@@ -38,6 +38,7 @@ public:
 
     void FrameEntered(const Clip& clip, std::size_t frame, bool stepped) override;
     void ClipRemoved(const Clip& clip) override;
+    void ButtonSound(std::span<const std::uint8_t> definition, int slot) override;
     // Stops the streams of timelines that no longer play (a stop action, the control's Stop):
     // to be called after anything that may have stopped one.
     void Sync();

@@ -70,6 +70,13 @@ Player::Player(Movie movie, TraceSink* trace) : movie_(std::move(movie)), trace_
         b.id = c.id;
         buttons_.push_back(std::move(b));
     }
+    // A button's first DefineButtonSound is its own.
+    for (const ByteRange& body : movie_.buttonSounds) {
+        const Character* c = movie_.FindCharacter(U16(movie_.Bytes(body), 0));
+        if (c != nullptr && c->kind == CharacterKind::Button &&
+            buttons_[c->index].sounds.length == 0)
+            buttons_[c->index].sounds = body;
+    }
     initDone_.assign(movie_.initActionBlocks, false);
     // Sized once, so that playing allocates nothing afterwards in the usual case.
     order_.reserve(64);
@@ -467,6 +474,9 @@ void Player::Mouse(const Clip* hit, bool down) {
         if (button.removed_) continue;
         button.phase_ = change.to;
         ShowButtonState(button);
+        const int slot = ButtonSoundSlot(change.from, change.to);
+        if (sound_ != nullptr && slot >= 0 && button.button_->sounds.length != 0)
+            sound_->ButtonSound(movie_.Bytes(button.button_->sounds), slot);
         const std::uint16_t condition = ConditionOf(change.from, change.to);
         for (const ButtonAction& a : button.button_->actions) {
             if (a.conditions & condition) Queue(*button.parent_, a.actions);

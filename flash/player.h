@@ -52,6 +52,7 @@
 #pragma once
 
 #include <chrono>
+#include <span>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -87,6 +88,12 @@ public:
     virtual void FrameEntered(const Clip& clip, std::size_t frame, bool stepped) = 0;
     // `clip` left the stage; its address may later be another instance's.
     virtual void ClipRemoved(const Clip& clip) = 0;
+    // A button made the transition `slot` names (ButtonSoundSlot) and has a DefineButtonSound,
+    // whose body is `definition`: the listener plays the transition's sound, if it gives one.
+    virtual void ButtonSound(std::span<const std::uint8_t> definition, int slot) {
+        (void)definition;
+        (void)slot;
+    }
 
 protected:
     ~FrameSound() = default;

@@ -99,6 +99,8 @@ inline constexpr std::uint16_t kSoundStreamHead = 18;
 inline constexpr std::uint16_t kSoundStreamBlock = 19;
 inline constexpr std::uint16_t kSoundStreamHead2 = 45;
 inline constexpr std::uint16_t kStartSound2 = 89;
+// The sounds a button plays on its transitions.
+inline constexpr std::uint16_t kDefineButtonSound = 17;
 }  // namespace tags
 
 enum class CharacterKind : std::uint8_t {
@@ -190,6 +192,8 @@ struct Movie {
     // The JPEGTables shared by DefineBits bitmaps, when the movie has them.
     std::optional<ByteRange> jpegTables;
     std::uint32_t initActionBlocks = 0;
+    // DefineButtonSound bodies, in file order; the player gives each to its button.
+    std::vector<ByteRange> buttonSounds;
     // True when the data ended before the End tag (file cut short, FileLength shorter than
     // the tags, broken compressed stream): the frames read so far are kept.
     bool truncated = false;

@@ -180,6 +180,14 @@ bool WalkTags(Movie& movie, std::size_t pos, std::size_t end, TimelineOut& out,
             case tags::kSoundStreamBlock:
                 AddControlTag(movie, counts, current, {code, 0, 0, body});
                 break;
+            case tags::kDefineButtonSound:
+                // Like a definition, it belongs to the main timeline.
+                if (out.inSprite) {
+                    movie.refused = true;
+                } else if (length >= 2 && movie.buttonSounds.size() < 65536) {
+                    movie.buttonSounds.push_back(body);
+                }
+                break;
             case tags::kDefineSprite:
                 // The format allows no sprite inside a sprite.
                 if (out.inSprite) {

@@ -79,6 +79,44 @@ TEST(MovieSound, FramesOfTheMainTimelineAndOfSpritesStartAndStopSounds) {
     EXPECT_EQ(soundtest::Side(soundtest::Mixed(sound, 1), 0)[0], 50);
 }
 
+// A button's DefineButtonSound plays the sound it gives each transition: here none on rolling
+// out, sound 1 on rolling over, none on pressing, sound 2 on releasing. The hit test is a
+// stand-in: the left half of the stage is the button.
+TEST(MovieSound, ButtonsPlayTheSoundsOfTheirTransitions) {
+    class LeftHalf final : public flash::ButtonFinder {
+    public:
+        void Reset() override {}
+        const flash::Clip* ButtonAt(const flash::Player& player, flash::Point p) override {
+            return p.x < 275 * 20 ? player.Root().Entries()[0].clip : nullptr;
+        }
+    } finder;
+    MovieBuilder m;
+    m.Tag(kDefineSound, swfwriter::DefineSoundBody(1, kPcm44Mono, 44100, Constant(44100, 1000)));
+    m.Tag(kDefineSound, swfwriter::DefineSoundBody(2, kPcm44Mono, 44100, Constant(44100, 50)));
+    m.Rectangle(3, 400, 400, {0, 0, 0}).DefineButton2(4, {{0x0F, 3, 1}}, {});
+    swfwriter::ByteVector sounds{4, 0, 0, 0};
+    for (const std::uint16_t id : {1, 0, 2}) {
+        const swfwriter::ByteVector entry =
+            id == 0 ? swfwriter::ByteVector{0, 0} : swfwriter::StartSoundBody(id, {});
+        sounds.insert(sounds.end(), entry.begin(), entry.end());
+    }
+    m.Tag(17, sounds).PlaceObject(4, 1, 0, 0).ShowFrame();
+    ControlModel model;
+    model.SetButtonFinder(&finder);
+    Load(model, m);
+    flash::sound::SoundEngine& sound = model.Sound();
+    model.Mouse(10, 10, 550, 400, false);
+    EXPECT_TRUE(sound.IsPlaying(1));
+    EXPECT_FALSE(sound.IsPlaying(2));
+    model.Mouse(10, 10, 550, 400, true);
+    EXPECT_EQ(sound.ActiveChannels(), 1u);
+    model.Mouse(10, 10, 550, 400, false);
+    EXPECT_TRUE(sound.IsPlaying(2));
+    model.Mouse(500, 10, 550, 400, false);
+    EXPECT_EQ(sound.ActiveChannels(), 2u);
+    model.SetButtonFinder(nullptr);
+}
+
 // A 2-second stream over 24 frames at 12 fps, each tick "drawing" for 150 to 250 ms of audio
 // time, slower than the 83 ms a frame lasts, on a sound card whose clock runs 20 % slower than
 // the timer's: the frames follow the sound, not the timer, dropping those that could not be

@@ -136,6 +136,17 @@ MovieBuilder Buttons() {
     m.DefineButton2(3, {{0x09, 1, 1}, {0x02, 2, 2}, {0x04, 1, 3, Matrix{2, 0, 0, 2, 0, 0}}},
                     actions, true);
     m.DefineButton(4, {{0x0F, 1, 1}, {0x02, 3, 2}}, Actions().GotoFrame(0).Play());
+    // Button 3's sounds: none on rolling out, sound 6 shaped on the other three.
+    m.Tag(14, DefineSoundBody(6, SoundFormatByte(3, 1, true, false), 16, ByteVector(32, 0x10)));
+    SoundInfoSpec shaped;
+    shaped.loops = 2;
+    shaped.envelope = std::vector<EnvelopeSpec>{{0, 0, 32768}};
+    ByteVector sounds{3, 0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        const ByteVector entry = StartSoundBody(6, shaped);
+        sounds.insert(sounds.end(), entry.begin(), entry.end());
+    }
+    m.Tag(17, sounds);
     MovieBuilder holder;
     holder.PlaceObject(4, 1, 0, 0).ShowFrame();
     m.DefineSprite(5, holder);
