@@ -11,7 +11,7 @@ using namespace flash;
 using namespace flash::render;
 
 struct BlurCase {
-    double width;
+    int width;
     int passes;
     std::vector<std::uint8_t> line;  // 7 bytes around a single 255 in the middle
 };
@@ -35,9 +35,10 @@ TEST_P(BoxBlurs, SpreadASinglePixel) {
 INSTANTIATE_TEST_SUITE_P(Filters, BoxBlurs,
                          ::testing::Values(BlurCase{1, 1, {0, 0, 0, 255, 0, 0, 0}},
                                            BlurCase{3, 1, {0, 0, 85, 85, 85, 0, 0}},
-                                           BlurCase{3, 2, {0, 28, 57, 85, 57, 28, 0}},
-                                           // Width 2: the end taps weigh a half each.
-                                           BlurCase{2, 1, {0, 0, 64, 128, 64, 0, 0}}));
+                                           // Each mean rounded down.
+                                           BlurCase{3, 2, {0, 28, 56, 85, 56, 28, 0}},
+                                           // An even width counts as the next odd one.
+                                           BlurCase{2, 1, {0, 0, 85, 85, 85, 0, 0}}));
 
 constexpr Pixel kBlack = 0xFF000000;
 constexpr Pixel kRed = 0xFFFF0000;
@@ -101,13 +102,13 @@ TEST(Filters, MarginsCoverBlurAndOffset) {
     blur.blurY = 2;
     blur.passes = 2;
     const FilterMargins b = MarginsOf(blur, 2);
-    EXPECT_EQ(b.left, 10);  // (4 * 2 / 2 + 1) * 2 passes
-    EXPECT_EQ(b.top, 6);
+    EXPECT_EQ(b.left, 6);  // a box of 7 reaches 3 pixels, twice
+    EXPECT_EQ(b.top, 2);
     Filter shadow = Shadow(false, false, true);
     shadow.distance = 5;
     const FilterMargins d = MarginsOf(shadow, 1);
-    EXPECT_EQ(d.left, 1);
-    EXPECT_EQ(d.right, 6);
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.right, 5);
     Filter convolution;
     convolution.kind = FilterKind::Convolution;
     EXPECT_FALSE(FilterDrawn(convolution.kind));

@@ -18,9 +18,12 @@ int Passes(const Filter& f) {
     return std::clamp<int>(f.passes, 1, kMaxFilterPasses);
 }
 
-// The box a blur value spreads over, in device pixels.
-double BlurWidth(double blur, double scale) {
-    return Clamp(blur, 0, kMaxBlur) * scale;
+// The box a blur value spreads over, in device pixels: the largest odd count of pixels
+// within the blur as the stage's scale makes it (a blur of 2 at scale 2 is a box of 3, one of
+// 1 at that scale no blur at all).
+int BoxWidth(double blur, double scale) {
+    const double pixels = Clamp(blur, 0, kMaxBlur) * Clamp(scale, 0, kMaxFilterScale);
+    return 2 * static_cast<int>(std::max(pixels - 1, 0.0) / 2) + 1;
 }
 
 // The offset of a shadow or bevel in whole device pixels.
@@ -31,23 +34,18 @@ void Offset(const Filter& f, double scale, int& dx, int& dy) {
     dy = static_cast<int>(std::lround(std::sin(angle) * d));
 }
 
-// One line of a box blur: `n` bytes `step` apart, through a box `width` wide centred on each
-// byte (its two end taps weighted by the width's fraction).
-void BoxLine(std::uint8_t* line, int n, std::ptrdiff_t step, double width,
+// One line of a box blur: `n` bytes `step` apart, each replaced by the mean of the `box`
+// bytes centred on it (an odd count), rounded down; what lies past the ends counts as 0.
+// Running sums keep the cost at two additions per byte whatever the box.
+void BoxLine(std::uint8_t* line, int n, std::ptrdiff_t step, int box,
              std::vector<std::uint32_t>& sums) {
-    const double r = (width - 1) / 2;
-    const int k = static_cast<int>(r);
-    const double f = r - k;
-    // Prefix sums: sums[i] = sum of the first i bytes.
+    const int half = box / 2;
     sums.resize(static_cast<std::size_t>(n) + 1);
     sums[0] = 0;
     for (int i = 0; i < n; ++i) sums[i + 1] = sums[i] + line[i * step];
-    // The line's own values, from the sums: the line itself is overwritten as it goes.
-    auto at = [&](int i) -> std::uint32_t { return i >= 0 && i < n ? sums[i + 1] - sums[i] : 0; };
     for (int i = 0; i < n; ++i) {
-        const int lo = std::max(i - k, 0), hi = std::min(i + k + 1, n);
-        const double v = (sums[hi] - sums[lo] + f * (at(i - k - 1) + at(i + k + 1))) / width;
-        line[i * step] = static_cast<std::uint8_t>(std::min(255.0, v + 0.5));
+        const int lo = std::max(i - half, 0), hi = std::min(i + half + 1, n);
+        line[i * step] = static_cast<std::uint8_t>((sums[hi] - sums[lo]) / box);
     }
 }
 
@@ -91,7 +89,7 @@ void Shadow(const Filter& f, double scale, Pixel* px, int w, int h, FilterScratc
     } else {
         Shift(alpha.data(), shade.data(), w, h, dx, dy, 0);
     }
-    BoxBlur(shade.data(), w, h, BlurWidth(f.blurX, scale), BlurWidth(f.blurY, scale), Passes(f), s);
+    BoxBlur(shade.data(), w, h, BoxWidth(f.blurX, scale), BoxWidth(f.blurY, scale), Passes(f), s);
     const double strength = Clamp(f.strength, 0, 255);
     for (std::size_t i = 0; i < n; ++i) {
         std::uint32_t a = Strength(shade[i], strength);
@@ -124,7 +122,7 @@ void Bevel(const Filter& f, double scale, Pixel* px, int w, int h, FilterScratch
     // The edge facing the light is where the object shifted towards the light is missing.
     Shift(alpha.data(), lit.data(), w, h, dx, dy, 0);
     Shift(alpha.data(), dark.data(), w, h, -dx, -dy, 0);
-    const double bx = BlurWidth(f.blurX, scale), by = BlurWidth(f.blurY, scale);
+    const int bx = BoxWidth(f.blurX, scale), by = BoxWidth(f.blurY, scale);
     BoxBlur(lit.data(), w, h, bx, by, Passes(f), s);
     BoxBlur(dark.data(), w, h, bx, by, Passes(f), s);
     const double strength = Clamp(f.strength, 0, 255);
@@ -188,8 +186,8 @@ bool FilterDrawn(FilterKind kind) {
 FilterMargins MarginsOf(const Filter& f, double scale) {
     if (!FilterDrawn(f.kind) || f.kind == FilterKind::ColorMatrix) return {};
     const int passes = Passes(f);
-    const double rx = (BlurWidth(f.blurX, scale) / 2 + 1) * passes;
-    const double ry = (BlurWidth(f.blurY, scale) / 2 + 1) * passes;
+    const double rx = BoxWidth(f.blurX, scale) / 2 * passes;
+    const double ry = BoxWidth(f.blurY, scale) / 2 * passes;
     int dx = 0, dy = 0;
     if (f.kind != FilterKind::Glow && f.kind != FilterKind::Blur) Offset(f, scale, dx, dy);
     if (f.kind == FilterKind::Bevel) {
@@ -201,9 +199,10 @@ FilterMargins MarginsOf(const Filter& f, double scale) {
             ry + std::max(dy, 0)};
 }
 
-void BoxBlur(std::uint8_t* plane, int w, int h, double wx, double wy, int passes,
-             FilterScratch& s) {
+void BoxBlur(std::uint8_t* plane, int w, int h, int wx, int wy, int passes, FilterScratch& s) {
     passes = std::clamp(passes, 1, kMaxFilterPasses);
+    wx |= 1;
+    wy |= 1;
     for (int p = 0; p < passes; ++p) {
         if (wx > 1) {
             for (int y = 0; y < h; ++y)
@@ -224,8 +223,8 @@ void ApplyFilter(const Filter& f, double scale, Pixel* px, int w, int h, FilterS
                 s.planes[c].resize(n);
                 for (std::size_t i = 0; i < n; ++i)
                     s.planes[c][i] = static_cast<std::uint8_t>(px[i] >> (8 * c));
-                BoxBlur(s.planes[c].data(), w, h, BlurWidth(f.blurX, scale),
-                        BlurWidth(f.blurY, scale), Passes(f), s);
+                BoxBlur(s.planes[c].data(), w, h, BoxWidth(f.blurX, scale),
+                        BoxWidth(f.blurY, scale), Passes(f), s);
             }
             for (std::size_t i = 0; i < n; ++i) {
                 const std::uint32_t a = s.planes[3][i];

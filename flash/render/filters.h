@@ -19,6 +19,8 @@ namespace flash::render {
 // Quality steps and blur widths past these are held to them (Flash Player's own ranges).
 inline constexpr int kMaxFilterPasses = 15;
 inline constexpr double kMaxBlur = 255;
+// Stage scales past this count as it for the filters' reach (a movie shown at a huge size).
+inline constexpr double kMaxFilterScale = 64;
 
 // The kinds this engine draws; the others are passed over.
 bool FilterDrawn(FilterKind kind);
@@ -40,9 +42,10 @@ void ApplyFilter(const Filter& filter, double scale, Pixel* pixels, int width, i
                  FilterScratch& scratch);
 
 // Box-blurs one plane of bytes in place: `passes` times a box `wx` wide along the rows and
-// `wy` high along the columns (widths of 1 or less leave that direction alone). What lies
-// outside the plane counts as 0.
-void BoxBlur(std::uint8_t* plane, int width, int height, double wx, double wy, int passes,
+// `wy` high along the columns (odd widths; an even one counts as the next odd one; 1 or less
+// leaves that direction alone). Each mean is rounded down; what lies outside the plane
+// counts as 0.
+void BoxBlur(std::uint8_t* plane, int width, int height, int wx, int wy, int passes,
              FilterScratch& scratch);
 
 }  // namespace flash::render

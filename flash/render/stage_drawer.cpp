@@ -250,11 +250,6 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         }
     }
     const bool filtered = !filters_.empty();
-    if (filtered) {
-        // A filtered object is drawn as a picture of itself, which lands on whole pixels.
-        placed.tx = std::round(placed.tx);
-        placed.ty = std::round(placed.ty);
-    }
     const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
     // A layer is composited with the whole transform; its content is drawn untransformed in
     // colour, so that the group, not each shape, takes the colour and alpha. Filters work on
@@ -267,6 +262,19 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         AddBounds(e, m, box, 0);
         std::optional<PixelRect> bounds;
         if (box[0] <= box[2] && box[1] <= box[3]) {
+            if (filtered) {
+                // A filtered object is drawn as a picture of itself whose corner lands on the
+                // nearest whole pixel: the object moves with it.
+                const double dx = std::round(box[0]) - box[0], dy = std::round(box[1]) - box[1];
+                if (std::abs(dx) < 1 && std::abs(dy) < 1) {
+                    placed.tx += dx;
+                    placed.ty += dy;
+                    box[0] += dx;
+                    box[2] += dx;
+                    box[1] += dy;
+                    box[3] += dy;
+                }
+            }
             // Filters reach past the object by their blur and offset.
             for (const Filter& f : filters_) {
                 const FilterMargins g = MarginsOf(f, scale_);
