@@ -562,21 +562,22 @@ void Renderer::OpenLayer(BlendMode mode, const ColorTransform& cx, std::optional
 }
 
 void Renderer::PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
-                               std::optional<PixelRect> bounds, const PixelRect& reach) {
+                               const ColorTransform& cx, std::optional<PixelRect> bounds,
+                               const PixelRect& reach) {
     if (!inFrame_) return;
     if (bounds) {
         // A picture past Flash Player's bitmap limits is drawn without its filters.
         const std::int64_t w = bounds->Width(), h = bounds->Height();
         if (w > kMaxFilterSide || h > kMaxFilterSide || w * h > kMaxFilterPixels) {
             ++stats_.unfiltered;
-            PushLayer(mode, {}, bounds);
+            PushLayer(mode, cx, bounds);
             return;
         }
     }
     const std::size_t before = levels_.size();
     // What lies just past the parent's edge still blurs and casts shadows into it: the layer
     // reaches past the parent by the filters' reach (its size bounded by the limits above).
-    OpenLayer(mode, {}, bounds, reach);
+    OpenLayer(mode, cx, bounds, reach);
     if (levels_.size() == before || levels_.back().passthrough || filters.empty()) return;
     Level& layer = levels_.back();
     if (filterSets_.size() <= filterSetsUsed_) filterSets_.resize(filterSetsUsed_ + 1);

@@ -106,13 +106,15 @@ public:
                    std::optional<PixelRect> bounds = std::nullopt);
     void PopLayer();
     // A layer whose pixels pass through `filters`, in order, before it is composited with
-    // `mode`; `scale` is device pixels per filter pixel. `bounds` is the object's picture
+    // `mode` and the colour transform `cx` (which so colours the shadows and glows too);
+    // `scale` is device pixels per filter pixel. `bounds` is the object's picture
     // grown by the filters' reach; the layer covers it as far as `reach` (left, top, right,
     // bottom: how far the filters spread) past its parent's area, so that what lies just
     // outside still blurs into view. Popped with PopLayer. Beyond the depth cap, or past the
     // filter size limits (kMaxFilterSide, kMaxFilterPixels), the content is drawn unfiltered.
     void PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
-                         std::optional<PixelRect> bounds, const PixelRect& reach);
+                         const ColorTransform& cx, std::optional<PixelRect> bounds,
+                         const PixelRect& reach);
 
     const RenderStats& Stats() const { return stats_; }
     // Bytes in the buffers kept from frame to frame.

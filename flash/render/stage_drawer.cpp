@@ -260,9 +260,9 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
     const bool filtered = !filters_.empty();
     const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
     // A layer is composited with the whole transform; its content is drawn untransformed in
-    // colour, so that the group, not each shape, takes the colour and alpha. Filters work on
-    // the object as coloured, so its content takes the transform then.
-    const ColorTransform inner = layer && !filtered ? ColorTransform{} : cx * e.colorTransform;
+    // colour, so that the group, not each shape, takes the colour and alpha. A filtered
+    // object's shadows and glows take its colour transform too.
+    const ColorTransform inner = layer ? ColorTransform{} : cx * e.colorTransform;
     if (layer) {
         // The layer covers what the entry draws: the modes that act on what lies below
         // (Alpha, Erase) act there only, and a small object costs a small layer.
@@ -299,7 +299,8 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         }
         if (filtered) {
             const PixelRect spread{High(reach[0]), High(reach[1]), High(reach[2]), High(reach[3])};
-            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, bounds, spread);
+            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, cx * e.colorTransform, bounds,
+                                       spread);
         } else {
             renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
         }
