@@ -106,13 +106,28 @@ const StageDrawer::Field* StageDrawer::FieldOf(const Character& c) {
     const Rect& r = field.text.bounds;  // an auto-sized field's grown box
     if (edit->border) {
         // A white box with a black line of one pixel around it, on the pixels that begin
-        // at its edges: the right and bottom lines lie just inside the next pixel.
+        // at its edges: each side covers the pixels from its start up to its end's, so the
+        // right and bottom lines lie just inside the next pixel, and the corner where they
+        // meet is bevelled, a little short of that pixel's centre. (Even-odd: the ring, less
+        // the corner square, and the bevel's triangle again.)
         field.box = FilledRectangle(r, {255, 255, 255, 255});
         Shape border =
             FilledRectangle(Rect{r.xMin, r.xMax + 20, r.yMin, r.yMax + 20}, {0, 0, 0, 255});
         AddRectangleEdges(border, Rect{r.xMin + 20, r.xMax, r.yMin + 20, r.yMax}, 0);
-        for (std::size_t i = 4; i < 8; ++i) std::swap(border.edges[i].fill0, border.edges[i].fill1);
-        border.groups[0].edgeCount = 8;
+        AddRectangleEdges(border, Rect{r.xMax, r.xMax + 20, r.yMax, r.yMax + 20}, 0);
+        const std::int32_t bevel[4][2] = {
+            {r.xMax, r.yMax}, {r.xMax + 19, r.yMax}, {r.xMax, r.yMax + 19}, {r.xMax, r.yMax}};
+        for (int i = 0; i < 3; ++i) {
+            Edge e;
+            e.x0 = bevel[i][0];
+            e.y0 = bevel[i][1];
+            e.x1 = bevel[i + 1][0];
+            e.y1 = bevel[i + 1][1];
+            e.fill1 = 1;
+            e.newPath = i == 0;
+            border.edges.push_back(e);
+        }
+        border.groups[0].edgeCount = 15;
         field.border = std::move(border);
     }
     if (field.text.clipped) field.clip = FilledRectangle(r, {0, 0, 0, 255});
