@@ -450,7 +450,9 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
             if (const StaticText* text = TextOf(*e.character)) add(text->bounds);
             break;
         case CharacterKind::EditText:
-            if (const Field* field = FieldOf(*e.character)) add(field->text.bounds);
+            // The border reaches a pixel past the box on the right and at the bottom.
+            if (const Field* field = FieldOf(*e.character))
+                add(field->border ? field->border->extent : field->text.bounds);
             break;
         case CharacterKind::Button:
             // What the up state shows.
