@@ -21,7 +21,27 @@ Font TestFont() {
     f.hasLayout = true;
     f.ascent = 800;
     f.descent = 200;
+    f.kerning = {{'a', 'b', -20}};
     return f;
+}
+
+EditText TestField(const char* text, bool html) {
+    EditText field;
+    field.bounds = {0, 1040, 0, 4000};  // 1000 twips of room after the gutter
+    field.multiline = field.wordWrap = true;
+    field.html = html;
+    field.useOutlines = true;
+    field.fontId = 3;
+    field.height = 1024;
+    field.text = text;
+    return field;
+}
+
+StaticText Layout(const EditText& field, const Font& font, DeviceFonts* device = nullptr) {
+    const FontFinder fonts = [&](std::uint16_t id, const std::string& name, bool, bool) {
+        return id == 3 || name == "Test" ? &font : nullptr;
+    };
+    return LayoutEditText(field, fonts, true, device);
 }
 
 struct Glyphs {
@@ -43,18 +63,9 @@ class FieldLayout : public ::testing::TestWithParam<LayoutCase> {};
 TEST_P(FieldLayout, PlacesGlyphsByTheFontsMetrics) {
     const LayoutCase& c = GetParam();
     const Font font = TestFont();
-    EditText field;
-    field.bounds = {0, 1040, 0, 4000};  // 1000 twips of room after the gutter
-    field.multiline = field.wordWrap = true;
-    field.html = c.html;
+    EditText field = TestField(c.text, c.html);
     field.password = c.password;
-    field.fontId = 3;
-    field.height = 1024;
-    field.text = c.text;
-    const FontFinder fonts = [&](std::uint16_t id, const std::string& name, bool, bool) {
-        return id == 3 || name == "Test" ? &font : nullptr;
-    };
-    const StaticText t = LayoutEditText(field, fonts, true);
+    const StaticText t = Layout(field, font);
     ASSERT_EQ(t.records.size(), c.records.size());
     for (std::size_t i = 0; i < c.records.size(); ++i) {
         SCOPED_TRACE(i);
@@ -93,6 +104,103 @@ INSTANTIATE_TEST_SUITE_P(
                    "ab\rb",
                    {{40, 840, kBlack, {4, 4}}, {40, 1840, kBlack, {4}}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct SpacingCase {
+    const char* text;
+    std::vector<std::int32_t> advances;
+};
+
+class FieldSpacing : public ::testing::TestWithParam<SpacingCase> {};
+
+// Kerning applies where the mark-up asks for it; letter spacing (in pixels) comes after each
+// character.
+TEST_P(FieldSpacing, AdvancesFollowKerningAndLetterSpacing) {
+    const Font font = TestFont();
+    const StaticText t = Layout(TestField(GetParam().text, true), font);
+    std::vector<std::int32_t> advances;
+    for (const TextRecord& r : t.records)
+        for (const GlyphEntry& g : r.glyphs) advances.push_back(g.advance);
+    EXPECT_EQ(advances, GetParam().advances);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, FieldSpacing,
+    ::testing::Values(SpacingCase{"aba", {100, 200, 100}},
+                      SpacingCase{"<font kerning=\"1\">aba</font>", {80, 200, 100}},
+                      SpacingCase{"<font kerning='0'>ab</font>", {100, 200}},
+                      SpacingCase{"<font letterSpacing=\"2\">ab</font>a", {140, 240, 100}}));
+
+TEST(Fields, UnderlinesSpanTheirRunsUnderTheBaseline) {
+    const Font font = TestFont();
+    const StaticText t =
+        Layout(TestField("a<u><font color=\"#FF0000\">ab</font></u>b", true), font);
+    ASSERT_EQ(t.underlines.size(), 1u);
+    EXPECT_EQ(t.underlines[0].box, (Rect{140, 440, 860, 880}));
+    EXPECT_EQ(t.underlines[0].color, (Rgba{255, 0, 0, 255}));
+}
+
+TEST(Fields, HtmlRunsOutsideBoldAndItalicAreRegular) {
+    // The field's own font is the bold face; text outside <b> asks for the regular one.
+    Font bold = TestFont();
+    bold.bold = true;
+    Font regular = TestFont();
+    regular.id = 4;
+    const FontFinder fonts = [&](std::uint16_t id, const std::string&, bool b, bool) {
+        return id == 3 || b ? &bold : &regular;
+    };
+    const StaticText t = LayoutEditText(TestField("<b>a</b>b", true), fonts, true);
+    ASSERT_EQ(t.records.size(), 2u);
+    EXPECT_EQ(t.records[0].fontId, 3);
+    EXPECT_EQ(t.records[1].fontId, 4);
+}
+
+struct AutoSizeCase {
+    TextAlign align;
+    Rect bounds;
+    std::int32_t x;
+};
+
+class FieldAutoSize : public ::testing::TestWithParam<AutoSizeCase> {};
+
+// A field that does not wrap grows or shrinks to its text (300 twips and the gutters) from
+// the side its alignment holds; its height always follows the text.
+TEST_P(FieldAutoSize, BoxFitsTheText) {
+    const Font font = TestFont();
+    EditText field = TestField("ab", false);
+    field.wordWrap = false;
+    field.autoSize = true;
+    field.align = GetParam().align;
+    const StaticText t = Layout(field, font);
+    EXPECT_EQ(t.bounds, GetParam().bounds);
+    ASSERT_EQ(t.records.size(), 1u);
+    EXPECT_EQ(t.records[0].x, GetParam().x);
+    EXPECT_FALSE(t.clipped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, FieldAutoSize,
+    ::testing::Values(AutoSizeCase{TextAlign::Left, {0, 380, 0, 1080}, 40},
+                      AutoSizeCase{TextAlign::Right, {660, 1040, 0, 1080}, 700},
+                      AutoSizeCase{TextAlign::Center, {330, 710, 0, 1080}, 370}));
+
+TEST(Fields, TextPastAFixedBoxIsClipped) {
+    const Font font = TestFont();
+    struct Case {
+        const char* text;
+        Rect bounds;
+        bool clipped;
+    };
+    for (const Case& c : {Case{"abab", {0, 1040, 0, 4000}, false},
+                          Case{"abababab", {0, 1040, 0, 4000}, true},  // one line, too wide
+                          Case{"ab\rab", {0, 1040, 0, 1000}, true},    // two lines, too low
+                          Case{"ab", {0, 1040, 0, 1080}, false}}) {
+        SCOPED_TRACE(c.text);
+        EditText field = TestField(c.text, false);
+        field.wordWrap = false;
+        field.bounds = c.bounds;
+        EXPECT_EQ(Layout(field, font).clipped, c.clipped);
+    }
+}
 
 TEST(Fields, TagFieldsAreReadInOrder) {
     // id 2, bounds 5 bits of 0, flags: text, multiline, colour, font; HTML; font 3 at 240,

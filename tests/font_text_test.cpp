@@ -62,6 +62,29 @@ TEST(Fonts, GlyphsAreFoundThroughTheOffsetTable) {
     EXPECT_FALSE(ParseFont(kDefineText, font1));
 }
 
+TEST(Fonts, KerningPairsFollowTheLayout) {
+    Bytes b = Font2(false);
+    b[2] |= 0x80;                                                      // with a layout
+    b.insert(b.end(), {10, 0, 2, 0, 0, 0});                            // ascent, descent, leading
+    b.insert(b.end(), {100, 0, 200, 0});                               // advances
+    b.insert(b.end(), {0, 0});                                         // two empty bounds
+    b.insert(b.end(), {2, 0, 'b', 'a', 0xE2, 0xFF, 'a', 'b', 12, 0});  // b-a: -30, a-b: +12
+    const std::optional<Font> f = ParseFont(kDefineFont2, b);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->hasLayout);
+    EXPECT_EQ(f->advances, (std::vector<double>{100, 200}));
+    EXPECT_EQ(f->Kerning('a', 'b'), 12);
+    EXPECT_EQ(f->Kerning('b', 'a'), -30);
+    EXPECT_EQ(f->Kerning('a', 'a'), 0);
+    // A table cut short keeps the whole pairs before the cut.
+    for (std::size_t n = b.size() - 4; n < b.size(); ++n) {
+        const std::optional<Font> cut = ParseFont(kDefineFont2, std::span(b.data(), n));
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(cut->kerning.size(), 1u);
+        EXPECT_EQ(cut->Kerning('a', 'b'), 0);
+    }
+}
+
 TEST(Texts, RecordsCarryTheirStyleAndPositionOver) {
     // id 9, empty bounds, identity matrix, 4 glyph bits, 8 advance bits.
     Bytes b{9, 0, 0x00, 0x00, 4, 8};

@@ -6,6 +6,7 @@ MORAVEL_PACKAGES=(
   cmake ninja-build g++ googletest tzdata locales
   mingw-w64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-arphic-uming fonts-dejavu-core
+  fonts-dejavu-extra
   zlib1g-dev libz-mingw-w64-dev lzma-dev libstb-dev
   pkg-config libmpg123-dev lame
 )

@@ -58,6 +58,15 @@ struct Format {
     Rgba color;
     bool bold = false;
     bool italic = false;
+    bool underline = false;
+    bool kerning = false;
+    double letterSpacing = 0;  // twips after each character
+
+    // Formats that draw alike share one run.
+    bool SameRun(const Format& o) const {
+        return font == o.font && height == o.height && color == o.color &&
+               underline == o.underline && kerning == o.kerning && letterSpacing == o.letterSpacing;
+    }
 };
 
 struct Run {
@@ -76,8 +85,7 @@ public:
 
     void Add(char32_t c, const Format& f) {
         std::vector<Run>& runs = paragraphs.back().runs;
-        if (runs.empty() || runs.back().format.font != f.font ||
-            runs.back().format.height != f.height || !(runs.back().format.color == f.color)) {
+        if (runs.empty() || !runs.back().format.SameRun(f)) {
             runs.push_back(Run{{}, f});
         }
         runs.back().text.push_back(c);
@@ -136,17 +144,39 @@ char32_t Entity(const std::u32string& name) {
 }
 
 // The field's text as paragraphs of formatted runs.
-std::vector<Paragraph> Paragraphs(const EditText& field, const FontFinder& fonts, bool utf8) {
+std::vector<Paragraph> Paragraphs(const EditText& field, const FontFinder& fonts, bool utf8,
+                                  DeviceFonts* device) {
     Builder b;
     Format base;
-    base.font = fonts(field.fontId, {}, false, false);
-    if (base.font != nullptr) {
-        base.face = base.font->name;
-        base.bold = base.font->bold;
-        base.italic = base.font->italic;
+    const Font* own = fonts(field.fontId, {}, false, false);
+    if (own != nullptr) {
+        base.face = own->name;
+        base.bold = own->bold;
+        base.italic = own->italic;
+    }
+    // Mark-up says the style of every run itself: a run outside <b> and <i> is upright and
+    // regular whatever the field's own font is.
+    if (field.html) base.bold = base.italic = false;
+    if (device != nullptr) {
+        if (base.face.empty()) base.face = kDefaultDeviceFace;
+        base.font = device->Face(base.face, base.bold, base.italic);
+    } else {
+        base.font = own;
     }
     base.height = field.height;
     base.color = field.color;
+    // The field's own font serves every run that names it; others are found by name.
+    auto refont = [&](Format& f) {
+        if (device != nullptr) return void(f.font = device->Face(f.face, f.bold, f.italic));
+        for (const Font* known : {f.font, base.font}) {
+            if (known != nullptr && base::EqualsNoCase(known->name, f.face) &&
+                known->bold == f.bold && known->italic == f.italic)
+                return void(f.font = known);
+        }
+        if (const Font* found = fonts(0, f.face, f.bold, f.italic)) f.font = found;
+    };
+    // In mark-up the field's font gives the face; the style is the mark-up's own.
+    if (field.html) refont(base);
     b.paragraphs.back().align = field.align;
     const std::u32string text = Decode(field.text, utf8);
     const bool breaks = field.multiline;
@@ -162,15 +192,6 @@ std::vector<Paragraph> Paragraphs(const EditText& field, const FontFinder& fonts
     }
     std::vector<Format> stack{base};
     TextAlign align = field.align;
-    // The field's own font serves every run that names it; others are found by name.
-    auto refont = [&](Format& f) {
-        for (const Font* own : {f.font, base.font}) {
-            if (own != nullptr && base::EqualsNoCase(own->name, f.face) && own->bold == f.bold &&
-                own->italic == f.italic)
-                return void(f.font = own);
-        }
-        if (const Font* found = fonts(0, f.face, f.bold, f.italic)) f.font = found;
-    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char32_t c = text[i];
         if (c == '<') {
@@ -204,7 +225,14 @@ std::vector<Paragraph> Paragraphs(const EditText& field, const FontFinder& fonts
                 Format f = stack.back();
                 if (name == "b") f.bold = true;
                 if (name == "i") f.italic = true;
+                if (name == "u") f.underline = true;
                 if (name == "font") {
+                    const std::string spacing = Attribute(tag, "letterspacing");
+                    if (!spacing.empty())
+                        f.letterSpacing =
+                            std::clamp(std::atof(spacing.c_str()), -100.0, 1000.0) * 20;
+                    const std::string kerning = Attribute(tag, "kerning");
+                    if (!kerning.empty()) f.kerning = std::atoi(kerning.c_str()) != 0;
                     const std::string color = Attribute(tag, "color");
                     if (color.size() == 7 && color[0] == '#') {
                         const unsigned long v = std::strtoul(color.c_str() + 1, nullptr, 16);
@@ -324,25 +352,46 @@ std::optional<EditText> ParseEditText(std::span<const std::uint8_t> body) {
     return f;
 }
 
-StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool utf8) {
+bool UsesDeviceFonts(const EditText& field, const FontFinder& fonts) {
+    if (!field.useOutlines) return true;
+    const Font* own = fonts(field.fontId, {}, false, false);
+    return own == nullptr || own->glyphs.empty();
+}
+
+StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool utf8,
+                          DeviceFonts* device) {
     StaticText out;
     out.id = field.id;
     out.bounds = field.bounds;
-    const std::vector<Paragraph> paragraphs = Paragraphs(field, fonts, utf8);
+    if (device != nullptr && !UsesDeviceFonts(field, fonts)) device = nullptr;
+    const std::vector<Paragraph> paragraphs = Paragraphs(field, fonts, utf8, device);
     const double left = field.bounds.xMin + kGutter + field.leftMargin;
     const double width =
         std::max(0.0, field.bounds.WidthTwips() - kGutter - field.leftMargin - field.rightMargin);
     double top = field.bounds.yMin + kGutter;
     // A single-line field never wraps.
     const bool wraps = field.wordWrap && field.multiline;
+    // An auto-sized field that does not wrap grows to its longest line.
+    const bool growsWide = field.autoSize && !wraps;
+    double widest = 0;
     std::vector<Placed> line;
+    const std::size_t firstRecord = out.records.size();
     for (const Paragraph& p : paragraphs) {
         // The paragraph's characters with their glyphs and advances.
         std::vector<Placed> chars;
         for (const Run& r : p.runs) {
+            const Format& f = r.format;
             for (std::size_t i = 0; i < r.text.size(); ++i) {
-                const int g = r.format.font != nullptr ? r.format.font->GlyphOf(r.text[i]) : -1;
-                chars.push_back({&r, i, g, Advance(r.format, g)});
+                const int g = f.font == nullptr   ? -1
+                              : device != nullptr ? device->Glyph(*f.font, r.text[i])
+                                                  : f.font->GlyphOf(r.text[i]);
+                double advance = Advance(f, g);
+                if (f.kerning && g >= 0 && i + 1 < r.text.size())
+                    advance += f.font->Kerning(r.text[i], r.text[i + 1]) * Scale(f);
+                // Positions are whole twips, each advance cut down to one.
+                advance = std::floor(advance);
+                if (g >= 0) advance += f.letterSpacing;
+                chars.push_back({&r, i, g, advance});
             }
         }
         std::size_t next = 0;
@@ -369,6 +418,7 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
             for (const Placed& c : line) lineWidth += c.advance;
             for (std::size_t k = line.size(); k-- > 0 && line[k].run->text[line[k].index] == ' ';)
                 lineWidth -= line[k].advance;
+            widest = std::max(widest, lineWidth + indent);
             double ascent = 0, descent = 0;
             for (const Placed& c : line) {
                 const Font* font = c.run->format.font;
@@ -378,23 +428,40 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
             }
             if (line.empty()) {
                 // An empty line is as high as the field's own font makes it.
-                if (const Font* font = fonts(field.fontId, {}, false, false)) {
+                const Font* font = device != nullptr && !p.runs.empty()
+                                       ? p.runs.front().format.font
+                                       : fonts(field.fontId, {}, false, false);
+                if (font != nullptr) {
                     const double s = font->emSquare > 0 ? field.height / font->emSquare : 0;
                     ascent = font->ascent * s;
                     descent = font->descent * s;
                 }
             }
             double x = left + indent;
-            const double room = width - indent - lineWidth;
+            const double room = growsWide ? 0 : width - indent - lineWidth;
             if (p.align == TextAlign::Right) x += std::max(room, 0.0);
             if (p.align == TextAlign::Center) x += std::max(room, 0.0) / 2;
-            const double baseline = top + ascent;
+            // Positions are whole twips, cut down.
+            const double baseline = std::floor(top + ascent);
             const Run* current = nullptr;
+            double underlineFrom = 0;
+            auto endUnderline = [&](double to) {
+                if (current == nullptr || !current->format.underline || to <= underlineFrom) return;
+                // One pixel thick, a pixel under the baseline, as wide as the run's glyphs.
+                const auto y = static_cast<std::int32_t>(std::lround(baseline + 20));
+                out.underlines.push_back(
+                    {Rect{static_cast<std::int32_t>(std::lround(underlineFrom)),
+                          static_cast<std::int32_t>(std::lround(to)), y, y + 20},
+                     current->format.color});
+            };
             for (const Placed& c : line) {
                 if (c.run != current) {
+                    endUnderline(x);
                     current = c.run;
+                    underlineFrom = x;
                     TextRecord r;
                     r.fontId = c.run->format.font != nullptr ? c.run->format.font->id : 0;
+                    r.font = c.run->format.font;
                     r.color = c.run->format.color;
                     r.height = static_cast<std::uint16_t>(c.run->format.height);
                     r.x = static_cast<std::int32_t>(std::lround(x));
@@ -409,11 +476,39 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
                 }
                 x += c.advance;
             }
+            endUnderline(x);
             top += ascent + descent + field.leading;
             next = end;
             firstLine = false;
         } while (next < chars.size() && field.multiline);
         if (!field.multiline) break;
+    }
+    // The text's height without the leading after its last line.
+    const double bottom = top - field.leading + kGutter;
+    if (field.autoSize) {
+        // The box keeps its top; it grows or shrinks to the text's height, and without
+        // wrapping to its width too, from the side its alignment holds still.
+        Rect& b = out.bounds;
+        b.yMax = static_cast<std::int32_t>(std::lround(bottom));
+        if (growsWide) {
+            const double wide = widest + 2 * kGutter + field.leftMargin + field.rightMargin;
+            const double grow = wide - field.bounds.WidthTwips();
+            const double shift = field.align == TextAlign::Right    ? grow
+                                 : field.align == TextAlign::Center ? grow / 2
+                                                                    : 0;
+            b.xMin = static_cast<std::int32_t>(std::lround(field.bounds.xMin - shift));
+            b.xMax = static_cast<std::int32_t>(std::lround(field.bounds.xMax + grow - shift));
+            for (std::size_t k = firstRecord; k < out.records.size(); ++k)
+                out.records[k].x -= static_cast<std::int32_t>(std::lround(shift));
+            for (StaticText::Underline& u : out.underlines) {
+                u.box.xMin -= static_cast<std::int32_t>(std::lround(shift));
+                u.box.xMax -= static_cast<std::int32_t>(std::lround(shift));
+            }
+        }
+    } else {
+        // Text past the box's bottom or its right side is cut at the box.
+        out.clipped = bottom > field.bounds.yMax + 1 ||
+                      widest > width + field.leftMargin + field.rightMargin + 1;
     }
     return out;
 }

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 
+#include "flash/render/device_font.h"
 #include "flash/render/font_text.h"
 
 namespace flash::render {
@@ -50,9 +51,19 @@ std::optional<EditText> ParseEditText(std::span<const std::uint8_t> body);
 using FontFinder =
     std::function<const Font*(std::uint16_t id, const std::string& name, bool bold, bool italic)>;
 
+// The face a field without a font is shown in.
+inline constexpr const char* kDefaultDeviceFace = "_serif";
+
+// Whether the field shows its text in the system's fonts: it does not use its embedded
+// outlines, or its font has none.
+bool UsesDeviceFonts(const EditText& field, const FontFinder& fonts);
+
 // Lays the field's text out into glyph records in the field's own space. `utf8` tells how the
 // text is stored (SWF 6 and later); before that each byte is a character. Characters the
-// font lacks are skipped.
-StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool utf8);
+// font lacks are skipped. A field that uses device fonts takes them from `device`; without
+// one it shows what its embedded font holds. An auto-sized field's result has the bounds it
+// grew or shrank to; text reaching past a fixed box is marked to be clipped to it.
+StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool utf8,
+                          DeviceFonts* device = nullptr);
 
 }  // namespace flash::render

@@ -27,6 +27,29 @@ Shape GlyphShape(std::span<const std::uint8_t> records) {
     return s ? std::move(*s) : Shape{};
 }
 
+// After the advances: a bounds rectangle per glyph, then the kerning pairs. A table cut short
+// keeps the pairs read whole.
+void ReadKerning(std::span<const std::uint8_t> rest, std::size_t glyphs, bool wideCodes,
+                 Font& font) {
+    SwfBits in(rest);
+    for (std::size_t i = 0; i < glyphs && !in.Failed(); ++i) in.ReadRect();
+    const std::size_t count = in.U16();
+    const std::size_t size = wideCodes ? 6 : 4;
+    if (in.Failed()) return;
+    const std::size_t at = in.Position();
+    for (std::size_t i = 0; i < count && at + (i + 1) * size <= rest.size(); ++i) {
+        const std::size_t p = at + i * size;
+        Font::KerningPair k;
+        k.left = static_cast<std::uint16_t>(wideCodes ? Le(rest, p, false) : rest[p]);
+        k.right = static_cast<std::uint16_t>(wideCodes ? Le(rest, p + 2, false) : rest[p + 1]);
+        k.adjustment = static_cast<std::int16_t>(Le(rest, p + size - 2, false));
+        font.kerning.push_back(k);
+    }
+    std::sort(font.kerning.begin(), font.kerning.end(), [](const auto& a, const auto& b) {
+        return a.left != b.left ? a.left < b.left : a.right < b.right;
+    });
+}
+
 }  // namespace
 
 std::optional<Font> ParseFont(std::uint16_t tagCode, std::span<const std::uint8_t> body) {
@@ -82,6 +105,7 @@ std::optional<Font> ParseFont(std::uint16_t tagCode, std::span<const std::uint8_
                 for (std::size_t i = 0; i < n; ++i)
                     font.advances.push_back(
                         static_cast<std::int16_t>(Le(table, at + 6 + 2 * i, false)));
+                ReadKerning(table.subspan(at + 6 + 2 * n), n, wideCodes, font);
             }
         }
     }
@@ -103,6 +127,14 @@ int Font::GlyphOf(std::uint32_t code) const {
         if (codes[i] == code) return static_cast<int>(i);
     }
     return -1;
+}
+
+double Font::Kerning(std::uint32_t left, std::uint32_t right) const {
+    const auto it = std::lower_bound(
+        kerning.begin(), kerning.end(), std::pair{left, right}, [](const KerningPair& k, auto v) {
+            return k.left != v.first ? k.left < v.first : k.right < v.second;
+        });
+    return it != kerning.end() && it->left == left && it->right == right ? it->adjustment : 0;
 }
 
 std::optional<StaticText> ParseText(std::uint16_t tagCode, std::span<const std::uint8_t> body) {

@@ -42,9 +42,18 @@ struct Font {
     double descent = 0;
     double leading = 0;
     std::vector<double> advances;
+    // Pairs of character codes whose distance the font adjusts, in glyph units, sorted by
+    // (left, right).
+    struct KerningPair {
+        std::uint16_t left = 0, right = 0;
+        std::int16_t adjustment = 0;
+    };
+    std::vector<KerningPair> kerning;
 
     // The glyph of a character code; -1 when the font has none.
     int GlyphOf(std::uint32_t code) const;
+    // The adjustment between two characters in glyph units; 0 when the font has none.
+    double Kerning(std::uint32_t left, std::uint32_t right) const;
 };
 
 // Reads a DefineFont, DefineFont2 or DefineFont3 body; empty for any other tag or a body too
@@ -58,6 +67,8 @@ struct GlyphEntry {
 
 struct TextRecord {
     std::uint16_t fontId = 0;
+    // A font the text was laid out in that no id names (a device font); null: the id's.
+    const Font* font = nullptr;
     Rgba color;
     std::int32_t x = 0;  // twips, in the text's own space: where the first glyph stands
     std::int32_t y = 0;
@@ -76,6 +87,14 @@ struct StaticText {
     // Each record with the font, colour, height and position in force, offsets carried over
     // from the records before it as the format says.
     std::vector<TextRecord> records;
+    // Filled rectangles drawn with the glyphs: the underlines of text fields.
+    struct Underline {
+        Rect box;
+        Rgba color;
+    };
+    std::vector<Underline> underlines;
+    // The text reaches past `bounds` and is shown cut at them (text fields).
+    bool clipped = false;
 };
 
 // Reads a DefineText or DefineText2 body; empty for any other tag or a body too short for its

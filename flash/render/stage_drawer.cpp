@@ -55,9 +55,21 @@ Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
     return s;
 }
 
+// A rectangle filled with one colour.
+Shape FilledRectangle(const Rect& r, Rgba color) {
+    Shape s;
+    s.bounds = s.edgeBounds = s.extent = r;
+    FillStyle fill;
+    fill.color = color;
+    s.fills.push_back(fill);
+    AddRectangleEdges(s, r, 0);
+    s.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 0});
+    return s;
+}
+
 }  // namespace
 
-StageDrawer::StageDrawer(const Movie& movie)
+StageDrawer::StageDrawer(const Movie& movie, DeviceFontSource& systemFonts)
     : movie_(movie),
       bitmaps_(movie),
       shapes_(movie.characters.size()),
@@ -65,7 +77,8 @@ StageDrawer::StageDrawer(const Movie& movie)
       morphs_(movie.characters.size()),
       fonts_(movie.characters.size()),
       texts_(movie.characters.size()),
-      fields_(movie.characters.size()) {}
+      fields_(movie.characters.size()),
+      deviceFonts_(systemFonts) {}
 
 const Font* StageDrawer::FontNamed(const std::string& name, bool bold, bool italic) {
     const Font* nearest = nullptr;
@@ -92,23 +105,35 @@ const StageDrawer::Field* StageDrawer::FieldOf(const Character& c) {
         if (id != 0) return FontOf(id);
         return FontNamed(name, bold, italic);
     };
-    field.text = LayoutEditText(*edit, fonts, movie_.header.version >= 6);
+    field.text = LayoutEditText(*edit, fonts, movie_.header.version >= 6, &deviceFonts_);
+    const Rect& r = field.text.bounds;  // an auto-sized field's grown box
     if (edit->border) {
-        // A white box with a black hairline around it.
-        Shape box;
-        const Rect& r = edit->bounds;
-        box.bounds = box.edgeBounds = box.extent = r;
-        FillStyle fill;
-        fill.color = {255, 255, 255, 255};
-        box.fills.push_back(fill);
-        LineStyle line;
-        line.width = 20;
-        line.fill.color = {0, 0, 0, 255};
-        box.lines.push_back(line);
-        AddRectangleEdges(box, r, 1);
-        box.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 1});
-        field.box = std::move(box);
+        // A white box with a black line of one pixel around it, on the pixels that begin
+        // at its edges: each side covers the pixels from its start up to its end's, so the
+        // right and bottom lines lie just inside the next pixel, and the corner where they
+        // meet is bevelled, a little short of that pixel's centre. (Even-odd: the ring, less
+        // the corner square, and the bevel's triangle again.)
+        field.box = FilledRectangle(r, {255, 255, 255, 255});
+        Shape border =
+            FilledRectangle(Rect{r.xMin, r.xMax + 20, r.yMin, r.yMax + 20}, {0, 0, 0, 255});
+        AddRectangleEdges(border, Rect{r.xMin + 20, r.xMax, r.yMin + 20, r.yMax}, 0);
+        AddRectangleEdges(border, Rect{r.xMax, r.xMax + 20, r.yMax, r.yMax + 20}, 0);
+        const std::int32_t bevel[4][2] = {
+            {r.xMax, r.yMax}, {r.xMax + 19, r.yMax}, {r.xMax, r.yMax + 19}, {r.xMax, r.yMax}};
+        for (int i = 0; i < 3; ++i) {
+            Edge e;
+            e.x0 = bevel[i][0];
+            e.y0 = bevel[i][1];
+            e.x1 = bevel[i + 1][0];
+            e.y1 = bevel[i + 1][1];
+            e.fill1 = 1;
+            e.newPath = i == 0;
+            border.edges.push_back(e);
+        }
+        border.groups[0].edgeCount = 15;
+        field.border = std::move(border);
     }
+    if (field.text.clipped) field.clip = FilledRectangle(r, {0, 0, 0, 255});
     *slot = std::move(field);
     return &**slot;
 }
@@ -132,8 +157,17 @@ const StaticText* StageDrawer::TextOf(const Character& c) {
 
 void StageDrawer::DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx) {
     const Matrix placed = m * text.matrix;
+    for (const StaticText::Underline& u : text.underlines) {
+        underline_.edges.clear();
+        underline_.fills.assign(1, FillStyle{});
+        underline_.fills[0].color = u.color;
+        AddRectangleEdges(underline_, u.box, 0);
+        underline_.bounds = underline_.edgeBounds = underline_.extent = u.box;
+        underline_.groups.assign(1, StyleGroup{0, 4, 0, 1, 0, 0});
+        renderer_->DrawShape(underline_, placed, cx);
+    }
     for (const TextRecord& r : text.records) {
-        const Font* font = FontOf(r.fontId);
+        const Font* font = r.font != nullptr ? r.font : FontOf(r.fontId);
         if (font == nullptr) continue;
         // The glyphs are black: the record's colour replaces it before the placement's
         // transform applies.
@@ -320,7 +354,15 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         case CharacterKind::EditText:
             if (const Field* field = FieldOf(*e.character)) {
                 if (field->box) renderer_->DrawShape(*field->box, placed, inner);
+                const bool clip = field->clip && !asMask;
+                if (clip) {
+                    renderer_->BeginMask();
+                    renderer_->DrawShape(*field->clip, placed, inner);
+                    renderer_->EndMask();
+                }
                 DrawText(field->text, placed, inner);
+                if (clip) renderer_->PopMask();
+                if (field->border) renderer_->DrawShape(*field->border, placed, inner);
             }
             break;
         case CharacterKind::Sprite:
@@ -358,7 +400,9 @@ void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box
             if (const StaticText* text = TextOf(*e.character)) add(text->bounds);
             break;
         case CharacterKind::EditText:
-            if (const Field* field = FieldOf(*e.character)) add(field->text.bounds);
+            // The border reaches a pixel past the box on the right and at the bottom.
+            if (const Field* field = FieldOf(*e.character))
+                add(field->border ? field->border->extent : field->text.bounds);
             break;
         case CharacterKind::Sprite:
         case CharacterKind::Button:

@@ -21,6 +21,7 @@
 #include "flash/draw_types.h"
 #include "flash/player.h"
 #include "flash/render/bitmap.h"
+#include "flash/render/device_font.h"
 #include "flash/render/edit_text.h"
 #include "flash/render/font_text.h"
 #include "flash/render/morph_shape.h"
@@ -32,8 +33,9 @@ namespace flash::render {
 
 class StageDrawer {
 public:
-    // The movie must outlive the drawer (the player that owns it does).
-    explicit StageDrawer(const Movie& movie);
+    // The movie must outlive the drawer (the player that owns it does), and so must the
+    // source of device fonts.
+    explicit StageDrawer(const Movie& movie, DeviceFontSource& systemFonts = SystemFontSource());
 
     // Draws the player's current frame into `surface`: the stage placed under `mode`, the
     // whole surface first filled with `background`.
@@ -54,6 +56,8 @@ private:
     struct Field {
         StaticText text;
         std::optional<Shape> box;
+        std::optional<Shape> border;
+        std::optional<Shape> clip;  // the box the text is cut at, when it reaches past it
     };
     const Field* FieldOf(const Character& character);
     void DrawText(const StaticText& text, const Matrix& m, const ColorTransform& cx);
@@ -82,6 +86,8 @@ private:
     std::vector<std::unique_ptr<std::optional<Font>>> fonts_;
     std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
     std::vector<std::unique_ptr<std::optional<Field>>> fields_;
+    DeviceFonts deviceFonts_;
+    Shape underline_;  // reused for every underline drawn
     std::size_t parsed_ = 0;
     int nesting_ = 0;
     double scale_ = 1;  // device pixels per stage pixel in the frame being drawn
