@@ -26,7 +26,8 @@ using GradientRamp = std::array<Pixel, 256>;
 // colour transform. Before the first stop's ratio the first colour holds, after the last one
 // the last; stops are read in their stored order, so a ratio that goes back does not reorder
 // them, and a run of stops that does not advance shows its stops on successive entries.
-// Linear-RGB gradients mix their colours in linear light. No stops: transparent.
+// Mixed channels are rounded down. Linear-RGB gradients mix their colours in linear light.
+// No stops: transparent.
 void BuildGradientRamp(const Gradient& gradient, const ColorTransform& cx, GradientRamp& ramp);
 
 // Where a gradient puts a point of the gradient square: 0 at the start, 1 at the end (may lie
