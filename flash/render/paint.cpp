@@ -212,7 +212,12 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
             paint.kind = Paint::Kind::Bitmap;
             paint.bitmap = bitmap;
             paint.repeat = style.bitmapRepeat;
-            paint.smooth = style.bitmapSmoothed && smoothing;
+            // Without smoothing from the quality, a bitmap drawn at or above its size stays
+            // blocky, but one drawn smaller is still filtered: Flash Player's low-quality
+            // pictures of scaled-down photos show no sampling noise.
+            const Matrix& back = paint.inverse;
+            const bool shrunk = std::hypot(back.a, back.b) > 1 || std::hypot(back.c, back.d) > 1;
+            paint.smooth = style.bitmapSmoothed && (smoothing || shrunk);
             paint.transform = !cx.IsIdentity();
             paint.cx = cx;
             return;

@@ -61,7 +61,7 @@ struct Paint {
 // Makes `paint` for a fill style drawn through `toDevice` (the shape's twips to device
 // pixels). A gradient's ramp is built into `ramp`, whose index in the caller's table is
 // `rampIndex`. A bitmap fill paints `bitmap` (none: no paint), smoothed only when the style
-// asks for it and `smoothing` allows it.
+// asks for it and either `smoothing` allows it or the bitmap is drawn smaller than its size.
 void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
                GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint,
                const Bitmap* bitmap = nullptr, bool smoothing = true);
