@@ -9,11 +9,9 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,26 +19,9 @@
 #include "bench/median.h"
 #include "flash/render/flatten.h"
 #include "flash/render/renderer.h"
+#include "tools/allocation_count.h"
 #include "tools/movie_session.h"
 
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-// Out of line, so that the compiler does not see free() meet a pointer from new.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-    std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -263,9 +244,9 @@ Playback Play(const std::string& path) {
         }
     };
     // Counted on a run of its own: the timing keeps its own records.
-    const long before = g_allocations.load();
+    const long before = testsupport::Allocations();
     run();
-    result.steadyAllocations = g_allocations.load() - before;
+    result.steadyAllocations = testsupport::Allocations() - before;
     const double ms = MedianCpuMs(3, run);
     result.fps = ms > 0 ? result.frames * 1000.0 / ms : 0;
     return result;
@@ -311,10 +292,10 @@ int main(int argc, char** argv) {
             const int frames = 10;
             ours.SetQuality(Quality::High);
             DrawOurs(ours, surface);
-            const long before = g_allocations.load();
+            const long before = testsupport::Allocations();
             const std::uint64_t growthsBefore = ours.Stats().growths;
             for (int f = 0; f < frames; ++f) DrawOurs(ours, surface);
-            const long steadyAllocations = g_allocations.load() - before;
+            const long steadyAllocations = testsupport::Allocations() - before;
             const std::uint64_t steadyGrowths = ours.Stats().growths - growthsBefore;
 
             const std::vector<CairoOp> ops = PrepareCairo(scene, view);

@@ -4,22 +4,19 @@
 // which should be none.
 #include <zlib.h>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "LzmaDec.h"
 #include "flash/swf_parser.h"
 #include "flash/player.h"
+#include "tools/allocation_count.h"
 #include "tools/swf_writer.h"
 
 namespace {
-
-std::atomic<long> g_allocations{0};
 
 constexpr int kRounds = 7;
 constexpr std::size_t kTargetBytes = 20u << 20;
@@ -117,17 +114,6 @@ public:
 
 }  // namespace
 
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 int main() {
     const swfwriter::MovieBuilder movie = TwentyMegabytes();
@@ -163,10 +149,10 @@ int main() {
         NullSink sink;
         flash::Player player(std::move(r.movie), &sink);
         player.StepFrame();
-        const long before = g_allocations.load();
+        const long before = testsupport::Allocations();
         for (std::size_t i = 0; i < 3 * frames; ++i) player.StepFrame();
         std::printf("  allocations while playing %zu frames: %ld (%zu trace bytes)\n", 3 * frames,
-                    g_allocations.load() - before, sink.chars);
+                    testsupport::Allocations() - before, sink.chars);
     }
     return 0;
 }

@@ -119,7 +119,9 @@ bool ReadFilter(SwfReader& r, Filter& f, bool& keep) {
             SetShadowFlags(flags, false, f);
             break;
         case FilterKind::Bevel:
-            ReadRgba(r, f.color) && ReadRgba(r, f.highlight) && r.Fixed(f.blurX) &&
+            // The highlight comes first: movies store it there and Flash Player reads it so,
+            // whatever the older format descriptions say.
+            ReadRgba(r, f.highlight) && ReadRgba(r, f.color) && r.Fixed(f.blurX) &&
                 r.Fixed(f.blurY) && r.Fixed(f.angle) && r.Fixed(f.distance) &&
                 r.Fixed8(f.strength) && r.U8(flags);
             SetShadowFlags(flags, true, f);

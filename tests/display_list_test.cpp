@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/allocation_count.h"
+#include "tools/allocation_count.h"
 #include "tests/flash_fixture.h"
 
 namespace {

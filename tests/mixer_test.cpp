@@ -6,7 +6,7 @@
 #include "flash/sound/mixer.h"
 #include "flash/sound/sound_engine.h"
 #include "flash/sound/stream.h"
-#include "tests/allocation_count.h"
+#include "tools/allocation_count.h"
 #include "tests/sound_fixture.h"
 #include "tools/sound_writer.h"
 

@@ -1,6 +1,7 @@
 // The display walk over the new characters, through a whole movie: a bitmap placed on its own
 // draws once decoded, one past the size limit stays undrawn while the rest of the frame
-// draws, and a button that shows itself costs a bounded number of parts.
+// draws, and a button that shows itself costs a bounded number of parts; a glow cast from
+// just off the stage reaches into view, and an object too large to filter draws unfiltered.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -79,6 +80,42 @@ TEST(StageDrawing, BitmapsButtonsAndRefusalsThroughTheDisplayList) {
     // A second frame decodes nothing again.
     drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
     EXPECT_EQ(drawer.Bitmaps().Decoded() + drawer.Bitmaps().Refused(), 2u);
+}
+
+TEST(StageDrawing, FiltersReachPastTheStageAndStopAtTheSizeLimit) {
+    swfwriter::MovieBuilder m;
+    m.StagePixels(40, 10).BackgroundColor({255, 255, 255});
+    m.Rectangle(1, 200, 200, {255, 0, 0});
+    swfwriter::FilterSpec glow;
+    glow.kind = 2;
+    glow.color = {0, 0, 255, 255};
+    glow.blurX = glow.blurY = 9;  // a box of 9: 4 pixels each way
+    glow.strength = 1;
+    swfwriter::Place offStage;
+    offStage.depth = 1;
+    offStage.characterId = 1;
+    offStage.matrix = swfwriter::Matrix{1, 0, 0, 1, -200, 0};  // pixels -10 to -1
+    offStage.filters = swfwriter::FilterListBytes({glow});
+    swfwriter::Place huge = offStage;
+    huge.depth = 2;
+    huge.matrix = swfwriter::Matrix{1000, 0, 0, 1, 300, 0};  // 10,000 pixels wide from x 15
+    m.PlaceObject3(offStage).PlaceObject3(huge).ShowFrame();
+    LoadResult loaded = ParseMovie(m.Build());
+    ASSERT_TRUE(loaded.Ok());
+    Player player(std::move(loaded.movie));
+    player.StepFrame();
+    StageDrawer drawer(player.GetMovie());
+    Renderer renderer;
+    renderer.SetQuality(Quality::Low);
+    PixelBuffer surface(40, 10);
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    // At x 0 the box covers the object's last 4 columns: 4 * 255 / 9 = 113 of blue.
+    EXPECT_EQ(surface.At(0, 5), 0xFF8E8EFFu);
+    EXPECT_EQ(surface.At(4, 5), 0xFFFFFFFFu);
+    // The huge one: its red without the glow around it.
+    EXPECT_EQ(surface.At(20, 5), 0xFFFF0000u);
+    EXPECT_EQ(surface.At(14, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(renderer.Stats().unfiltered, 1u);
 }
 
 }  // namespace

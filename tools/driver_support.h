@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,23 @@ inline bool SaveScreenshot(HWND window, const std::string& file, bool say = true
     }
     if (say) std::printf("     picture: %s\n", file.c_str());
     return true;
+}
+
+// How many distinct colours a window shows on the screen, sampled every other pixel: an empty
+// stage or a blank control shows a handful, a drawn movie with gradients and pictures many.
+inline std::size_t ColoursShown(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::set<COLORREF> colours;
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < r.bottom; y += 2) {
+        for (int x = 0; x < r.right; x += 2)
+            colours.insert(GetPixel(screen, origin.x + x, origin.y + y));
+    }
+    ReleaseDC(nullptr, screen);
+    return colours.size();
 }
 
 }  // namespace driver

@@ -1,11 +1,14 @@
 // Starts the built Moravel.exe on a seeded prefix and checks it from outside, the way a
 // person would look at it: the splash appears, then the main window with the demo movies
 // listed and the combos on their first-run choices; pictures of both are saved. Closing the
-// window ends the program cleanly.
+// window ends the program cleanly. Given a movie of the outside corpus, it is put into the
+// cache folder, the list refreshed and the movie selected, and the preview pictured
+// (moravel-corpus.bmp): a movie with pictures, gradients and text, looked at as a user would.
 //
-//   moravel_driver.exe MORAVEL.EXE SEED_DEMO.EXE OUTPUT_FOLDER
+//   moravel_driver.exe MORAVEL.EXE SEED_DEMO.EXE OUTPUT_FOLDER [CORPUS_MOVIE]
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
@@ -86,6 +89,21 @@ std::vector<std::string> RowTexts(HWND list, DWORD pid) {
     return texts;
 }
 
+// Selects one row of a list view in another process (the item lives in that process).
+bool SelectRow(HWND list, DWORD pid, int row) {
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+    LVITEMW item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    const bool done = remote != nullptr &&
+                      WriteProcessMemory(process, remote, &item, sizeof(item), nullptr) &&
+                      SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return done;
+}
+
 std::string Joined(const std::vector<std::string>& texts) {
     std::string joined;
     for (const std::string& text : texts) joined += (joined.empty() ? "" : " ") + text;
@@ -96,12 +114,24 @@ std::string Joined(const std::vector<std::string>& texts) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: moravel_driver MORAVEL.EXE SEED_DEMO.EXE OUTPUT_FOLDER\n");
+        std::fprintf(
+            stderr,
+            "usage: moravel_driver MORAVEL.EXE SEED_DEMO.EXE OUTPUT_FOLDER [CORPUS_MOVIE]\n");
         return 2;
     }
     const std::string moravel = WindowsPath(argv[1]), seed = WindowsPath(argv[2]),
                       out = WindowsPath(argv[3]);
     Check(RunAndWait("\"" + seed + "\" --force"), "the demo movies are seeded");
+    // Where the corpus movie goes, if one is given; a copy left by a broken run goes first.
+    std::string added;
+    if (argc >= 5) {
+        char cache[MAX_PATH] = {};
+        SHGetFolderPathA(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, cache);
+        const std::string source = argv[4];
+        added = std::string(cache) + "\\" + source.substr(source.find_last_of("/\\") + 1);
+        SetFileAttributesA(added.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(added.c_str());
+    }
 
     STARTUPINFOA si{};
     si.cb = sizeof(si);
@@ -155,6 +185,29 @@ int main(int argc, char** argv) {
           "date filter: any time");
     SaveScreenshot(found.main, out + "\\moravel-main.bmp");
 
+    if (!added.empty()) {
+        // A movie of the outside corpus in the cache folder: refreshed, it sorts first.
+        const std::string source = WindowsPath(argv[4]);
+        std::string name = source.substr(source.find_last_of('\\') + 1);
+        Check(CopyFileA(source.c_str(), added.c_str(), FALSE) != 0, "the corpus movie is cached");
+        // The corpus may be read-only; the copy must not be.
+        SetFileAttributesA(added.c_str(), FILE_ATTRIBUTE_NORMAL);
+        name = name.substr(0, name.find_last_of('.'));
+        SendMessageA(GetDlgItem(found.main, 1013), BM_CLICK, 0, 0);  // 刷新
+        std::vector<std::string> now;
+        for (int waited = 0; waited < 20000 && now.size() != 13; waited += 50) {
+            Sleep(50);
+            now = RowTexts(list, pi.dwProcessId);
+        }
+        Check(!now.empty() && now.front() == name,
+              "refreshed, the corpus movie is first: " + Joined(now));
+        Check(SelectRow(list, pi.dwProcessId, 0), "the corpus movie is selected");
+        Sleep(1500);  // the preview loads it and draws its first frames
+        const std::size_t colours = driver::ColoursShown(GetDlgItem(found.main, 1011));
+        Check(colours > 64, "the preview draws it: " + std::to_string(colours) + " colours");
+        SaveScreenshot(found.main, out + "\\moravel-corpus.bmp");
+    }
+
     PostMessageA(found.main, WM_SYSCOMMAND, SC_CLOSE, 0);
     const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
     DWORD code = 1;
@@ -163,6 +216,15 @@ int main(int argc, char** argv) {
     if (!ended) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    if (!added.empty()) {
+        // The program's handles may outlive its process for a moment.
+        bool gone = false;
+        for (int waited = 0; waited < 10000 && !gone; waited += 50) {
+            gone = DeleteFileA(added.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+            if (!gone) Sleep(50);
+        }
+        Check(gone, "the corpus movie leaves the cache folder");
+    }
     RunAndWait("\"" + seed + "\" --clear");
 
     return driver::Finish();

@@ -479,9 +479,9 @@ std::vector<std::uint8_t> FilterListBytes(const std::vector<FilterSpec>& filters
                 PutFixed8(out, f.strength);
                 out.push_back(ShadowFlags(f, false));
                 break;
-            case 3:  // bevel
-                PutRgba(out, f.color);
+            case 3:  // bevel: the highlight first, as movies store it
                 PutRgba(out, f.highlight);
+                PutRgba(out, f.color);
                 PutFixed(out, f.blurX);
                 PutFixed(out, f.blurY);
                 PutFixed(out, f.angle);

@@ -5,8 +5,10 @@
 // Pictures of the window, windowed and in full screen, are saved. The light file icon is
 // checked beside the program.
 // The keys its first run writes are removed again.
+// Given a movie of the outside corpus, Tessaly is started again on it and its window pictured
+// (tessaly-corpus.bmp): a movie with pictures, gradients and text, looked at as a user would.
 //
-//   tessaly_driver.exe TESSALY.EXE OUTPUT_FOLDER
+//   tessaly_driver.exe TESSALY.EXE OUTPUT_FOLDER [CORPUS_MOVIE]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -51,11 +53,44 @@ void ForgetFirstRun() {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, ".swf");
 }
 
+// Starts Tessaly on a movie and waits for its main window (a minute at most).
+Found Start(const std::string& tessaly, const std::string& movie, PROCESS_INFORMATION& pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    std::string line = "\"" + tessaly + "\" \"" + movie + "\"";
+    Found found{0};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        Check(false, "Tessaly.exe starts");
+        return found;
+    }
+    found.pid = pi.dwProcessId;
+    for (int waited = 0; waited < 60000 && found.main == nullptr; waited += 20) {
+        EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
+        Sleep(20);
+    }
+    Check(found.main != nullptr, "the main window appears");
+    if (found.main == nullptr) TerminateProcess(pi.hProcess, 1);
+    return found;
+}
+
+// Closes the window and waits for the program to end with 0.
+void Close(const Found& found, PROCESS_INFORMATION& pi) {
+    PostMessageA(found.main, WM_CLOSE, 0, 0);
+    const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    Check(ended && code == 0, "closing the window ends the program with 0");
+    if (!ended) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: tessaly_driver TESSALY.EXE OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: tessaly_driver TESSALY.EXE OUTPUT_FOLDER [CORPUS_MOVIE]\n");
         return 2;
     }
     const std::string tessaly = driver::WindowsPath(argv[1]), out = driver::WindowsPath(argv[2]);
@@ -87,25 +122,9 @@ int main(int argc, char** argv) {
     RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "bgColor", REG_DWORD, &blue, sizeof blue);
     RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ScaleMode", REG_SZ, "ShowAll", 8);
 
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    std::string line = "\"" + tessaly + "\" \"" + movie + "\"";
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        Check(false, "Tessaly.exe starts");
-        return 1;
-    }
-    Found found{pi.dwProcessId};
-    for (int waited = 0; waited < 60000 && found.main == nullptr; waited += 20) {
-        EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
-        Sleep(20);
-    }
-    Check(found.main != nullptr, "the main window appears");
-    if (found.main == nullptr) {
-        TerminateProcess(pi.hProcess, 1);
-        return 1;
-    }
+    const Found found = Start(tessaly, movie, pi);
+    if (found.main == nullptr) return 1;
     const std::string title = driver::TextOf(found.main);
     Check(title == "tessaly-driver.swf - Tessaly", "the title names the movie: " + title);
 
@@ -162,14 +181,23 @@ int main(int argc, char** argv) {
     }
     Check(EqualRect(&back, &windowed), "Escape leaves full screen for the window as it was");
 
-    PostMessageA(found.main, WM_CLOSE, 0, 0);
-    const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    Check(ended && code == 0, "closing the window ends the program with 0");
-    if (!ended) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    Close(found, pi);
+
+    if (argc >= 4) {
+        // A movie of the outside corpus, drawn by the engine in the window as it stands, on
+        // the settings a new user has.
+        const std::string corpus = driver::WindowsPath(argv[3]);
+        ForgetFirstRun();
+        PROCESS_INFORMATION other{};
+        const Found shown = Start(tessaly, corpus, other);
+        if (shown.main != nullptr) {
+            Sleep(1500);  // the first frames drawn and painted
+            const std::size_t colours = driver::ColoursShown(GetDlgItem(shown.main, 0xE900));
+            Check(colours > 64, "the corpus movie draws: " + std::to_string(colours) + " colours");
+            driver::SaveScreenshot(shown.main, out + "\\tessaly-corpus.bmp");
+            Close(shown, other);
+        }
+    }
     ForgetFirstRun();
     DeleteFileA(movie.c_str());
     return driver::Finish();

@@ -1,7 +1,15 @@
 // Surface filters applied to an object's off-screen layer before it is composited: Blur,
-// DropShadow, Glow, Bevel and ColorMatrix. Lengths (blur, distance) are in the filter's
-// pixels, which the stage's scale turns into device pixels; the blurs are box blurs, one
-// horizontal and one vertical pass per quality step.
+// DropShadow, Glow, Bevel, GradientGlow, GradientBevel, ColorMatrix and Convolution.
+//
+// Lengths (blur, distance) are in the filter's pixels, which the stage's scale turns into
+// device pixels (the object's own matrix does not scale them). A blur is a box blur, one
+// horizontal and one vertical pass per quality step, each box the largest odd number of
+// pixels within the scaled blur, each mean rounded down.
+//
+// The shadow-like filters work on the object's alpha: blurred (and for shadows, gradient glows
+// and bevels moved by the angle and distance), raised by the strength, then coloured - by the
+// filter's colour, or for the gradient filters by the colour the gradient has at that value -
+// and composited with the object as the inner, knockout, hide-object and on-top flags say.
 //
 // The pixels are premultiplied BGRA, rows of `width` with no padding; the area around the
 // content must be part of the buffer for blurs and shadows to spread into (FilterMargins).
@@ -19,6 +27,12 @@ namespace flash::render {
 // Quality steps and blur widths past these are held to them (Flash Player's own ranges).
 inline constexpr int kMaxFilterPasses = 15;
 inline constexpr double kMaxBlur = 255;
+// Stage scales past this count as it for the filters' reach (a movie shown at a huge size).
+inline constexpr double kMaxFilterScale = 64;
+// A filtered object whose picture would be larger than this (on a side, or in all) is drawn
+// without its filters, as Flash Player does with bitmaps past its own limits.
+inline constexpr int kMaxFilterSide = 8191;
+inline constexpr std::int64_t kMaxFilterPixels = 16777215;
 
 // The kinds this engine draws; the others are passed over.
 bool FilterDrawn(FilterKind kind);
@@ -29,10 +43,21 @@ struct FilterMargins {
 };
 FilterMargins MarginsOf(const Filter& filter, double scale);
 
+// The box a blur value spreads over at a stage scale, in device pixels: the largest odd
+// count within blur x scale, at least 1 (no blur).
+int BoxWidth(double blur, double scale);
+
+// The whole-pixel offset of a shadow, gradient glow or bevel at a stage scale.
+struct FilterOffset {
+    int dx = 0, dy = 0;
+};
+FilterOffset OffsetOf(const Filter& filter, double scale);
+
 // Buffers reused from one filter to the next.
 struct FilterScratch {
-    std::vector<std::uint8_t> planes[5];
+    std::vector<std::uint8_t> planes[4];
     std::vector<std::uint32_t> sums;
+    std::vector<Pixel> pixels;
 };
 
 // Applies one filter in place.
@@ -40,9 +65,10 @@ void ApplyFilter(const Filter& filter, double scale, Pixel* pixels, int width, i
                  FilterScratch& scratch);
 
 // Box-blurs one plane of bytes in place: `passes` times a box `wx` wide along the rows and
-// `wy` high along the columns (widths of 1 or less leave that direction alone). What lies
-// outside the plane counts as 0.
-void BoxBlur(std::uint8_t* plane, int width, int height, double wx, double wy, int passes,
+// `wy` high along the columns (odd widths; an even one counts as the next odd one; 1 or less
+// leaves that direction alone). Each mean is rounded down; what lies outside the plane
+// counts as 0.
+void BoxBlur(std::uint8_t* plane, int width, int height, int wx, int wy, int passes,
              FilterScratch& scratch);
 
 }  // namespace flash::render

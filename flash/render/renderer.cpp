@@ -120,12 +120,12 @@ public:
           mask_(mask),
           paints_(paints),
           shift_(8 - Log2(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_))),
-          left_(r.levels_[level].rect.left) {}
+          left_(r.levels_[level].rect.left + r.shiftX_) {}
 
     void Row(int y, std::span<const CoverageRun> runs,
              std::span<const StyleCoverage> cover) override {
-        Pixel* row = r_.LevelRow(level_, y) - left_;
-        const std::uint8_t* mask = mask_ >= 0 ? r_.MaskRow(mask_, y) - left_ : nullptr;
+        Pixel* row = r_.LevelRow(level_, y - r_.shiftY_) - left_;
+        const std::uint8_t* mask = mask_ >= 0 ? r_.MaskRow(mask_, y - r_.shiftY_) - left_ : nullptr;
         for (const CoverageRun& run : runs) {
             if (run.count == 1) {
                 Single(row, mask, y, run, cover[run.first]);
@@ -216,13 +216,13 @@ public:
         : r_(r),
           mask_(mask),
           samples_(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_)),
-          left_(r.masks_[mask].rect.left) {
+          left_(r.masks_[mask].rect.left + r.shiftX_) {
         shift_ = 8 - Log2(static_cast<int>(samples_));
     }
 
     void Row(int y, std::span<const CoverageRun> runs,
              std::span<const StyleCoverage> cover) override {
-        std::uint8_t* row = r_.MaskRow(mask_, y) - left_;
+        std::uint8_t* row = r_.MaskRow(mask_, y - r_.shiftY_) - left_;
         for (const CoverageRun& run : runs) {
             std::uint32_t total = 0;
             for (std::uint32_t i = 0; i < run.count; ++i) total += cover[run.first + i].coverage;
@@ -314,7 +314,7 @@ void Renderer::EndFrame() {
     if (BytesHeld() > heldAtFrameStart_) ++stats_.growths;
 }
 
-void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransform& cx) {
+void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTransform& cx) {
     if (!inFrame_) return;
     if (Skipping()) return;
     const bool building = Building();
@@ -327,15 +327,24 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const ColorTransfo
         for (const LineStyle& ls : shape.lines) {
             const double reachFactor =
                 ls.join == JoinStyle::Miter ? std::max(ls.miterLimit, 1.5) : 1.5;
-            margin = std::max(margin, StrokeWidthPixels(ls, m, stage_.scale) / 2 * reachFactor + 1);
+            margin =
+                std::max(margin, StrokeWidthPixels(ls, placed, stage_.scale) / 2 * reachFactor + 1);
         }
     }
-    const PixelRect reach = Intersect(clip, DeviceBounds(shape.extent, m, margin));
+    PixelRect reach = Intersect(clip, DeviceBounds(shape.extent, placed, margin));
     if (IsEmpty(reach)) {
         ++stats_.culled;
         return;
     }
     ++stats_.shapes;
+    // The scan converter works right of and below pixel 0: a filter layer that reaches past
+    // the device's left or top edge is drawn moved by whole pixels, which the sinks take back.
+    shiftX_ = std::max(-reach.left, 0);
+    shiftY_ = std::max(-reach.top, 0);
+    const Matrix m =
+        shiftX_ != 0 || shiftY_ != 0 ? Matrix::Translate(shiftX_, shiftY_) * placed : placed;
+    reach = PixelRect{reach.left + shiftX_, reach.top + shiftY_, reach.right + shiftX_,
+                      reach.bottom + shiftY_};
     if (building) {
         MaskSink sink(*this, static_cast<int>(masks_.size()) - 1);
         for (const StyleGroup& g : shape.groups) {
@@ -522,6 +531,11 @@ void Renderer::PopMask() {
 
 void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
                          std::optional<PixelRect> bounds) {
+    OpenLayer(mode, cx, bounds, PixelRect{});
+}
+
+void Renderer::OpenLayer(BlendMode mode, const ColorTransform& cx, std::optional<PixelRect> bounds,
+                         const PixelRect& reach) {
     if (!inFrame_) return;
     if (Building() || Skipping()) {
         open_.push_back({Open::SkippedLayer, false});
@@ -538,7 +552,12 @@ void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
         layer.passthrough = true;
         layer.activeMask = levels_[parent].activeMask;
     } else {
-        if (bounds) layer.rect = Intersect(layer.rect, *bounds);
+        if (bounds) {
+            const PixelRect& p = levels_[parent].rect;
+            const PixelRect around{p.left - reach.left, p.top - reach.top, p.right + reach.right,
+                                   p.bottom + reach.bottom};
+            layer.rect = Intersect(around, *bounds);
+        }
         layer.buffer = AcquireLayer(layer.rect);
     }
     levels_.push_back(layer);
@@ -546,15 +565,28 @@ void Renderer::PushLayer(BlendMode mode, const ColorTransform& cx,
 }
 
 void Renderer::PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
-                               std::optional<PixelRect> bounds) {
+                               const ColorTransform& cx, std::optional<PixelRect> bounds,
+                               const PixelRect& reach) {
     if (!inFrame_) return;
+    if (bounds) {
+        // A picture past Flash Player's bitmap limits is drawn without its filters.
+        const std::int64_t w = bounds->Width(), h = bounds->Height();
+        if (w > kMaxFilterSide || h > kMaxFilterSide || w * h > kMaxFilterPixels) {
+            ++stats_.unfiltered;
+            PushLayer(mode, cx, bounds);
+            return;
+        }
+    }
     const std::size_t before = levels_.size();
-    PushLayer(mode, {}, bounds);
+    // What lies just past the parent's edge still blurs and casts shadows into it: the layer
+    // reaches past the parent by the filters' reach (its size bounded by the limits above).
+    OpenLayer(mode, cx, bounds, reach);
     if (levels_.size() == before || levels_.back().passthrough || filters.empty()) return;
+    Level& layer = levels_.back();
     if (filterSets_.size() <= filterSetsUsed_) filterSets_.resize(filterSetsUsed_ + 1);
     filterSets_[filterSetsUsed_].assign(filters.begin(), filters.end());
-    levels_.back().filterSet = static_cast<int>(filterSetsUsed_++);
-    levels_.back().filterScale = scale;
+    layer.filterSet = static_cast<int>(filterSetsUsed_++);
+    layer.filterScale = scale;
 }
 
 void Renderer::PopLayer() {
@@ -606,12 +638,16 @@ void Renderer::CompositeLayer(const Level& layer) {
     while (levels_[drawnOn].passthrough) --drawnOn;
     const BlendMode mode = layer.mode;
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) return;
-    const std::size_t width = layer.rect.Width();
+    // A filter layer may reach past its parent: only the part over the parent lands.
+    const PixelRect r = Intersect(layer.rect, levels_[parent].rect);
+    const int width = r.Width();
+    const std::size_t stride = layer.rect.Width();
     const bool transform = !layer.cx.IsIdentity();
-    for (int y = layer.rect.top; y < layer.rect.bottom; ++y) {
-        Pixel* src = layerPool_[layer.buffer].data() + (y - layer.rect.top) * width;
+    for (int y = r.top; y < r.bottom; ++y) {
+        Pixel* src = layerPool_[layer.buffer].data() + (y - layer.rect.top) * stride +
+                     (r.left - layer.rect.left);
         if (transform) {
-            for (std::size_t x = 0; x < width; ++x) {
+            for (int x = 0; x < width; ++x) {
                 const Pixel p = src[x];
                 const std::uint32_t a = PixelA(p);
                 auto straight = [a](std::uint32_t c) {
@@ -624,9 +660,9 @@ void Renderer::CompositeLayer(const Level& layer) {
             }
         }
         const std::uint8_t* m = nullptr;
-        if (mask >= 0) m = MaskRow(mask, y) + (layer.rect.left - masks_[mask].rect.left);
-        Pixel* dst = LevelRow(parent, y) + (layer.rect.left - levels_[parent].rect.left);
-        BlendRow(mode, src, dst, static_cast<int>(width), m);
+        if (mask >= 0) m = MaskRow(mask, y) + (r.left - masks_[mask].rect.left);
+        Pixel* dst = LevelRow(parent, y) + (r.left - levels_[parent].rect.left);
+        BlendRow(mode, src, dst, width, m);
     }
 }
 

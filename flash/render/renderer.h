@@ -62,12 +62,13 @@ struct StageView {
 StageView MakeStageView(ScaleMode mode, int deviceWidth, int deviceHeight, const Rect& stage);
 
 struct RenderStats {
-    std::uint64_t shapes = 0;   // shapes drawn (at least partly inside the clip)
-    std::uint64_t culled = 0;   // shapes skipped as wholly outside
-    std::uint64_t lines = 0;    // scan-converted lines after flattening and stroking
-    std::uint64_t refused = 0;  // layers and masks beyond the depth caps, drawn without
-    std::uint64_t growths = 0;  // frames after which the reused buffers had grown
-    std::uint64_t limited = 0;  // passes cut short at ScanConverter::kMaxLines
+    std::uint64_t shapes = 0;      // shapes drawn (at least partly inside the clip)
+    std::uint64_t culled = 0;      // shapes skipped as wholly outside
+    std::uint64_t lines = 0;       // scan-converted lines after flattening and stroking
+    std::uint64_t refused = 0;     // layers and masks beyond the depth caps, drawn without
+    std::uint64_t growths = 0;     // frames after which the reused buffers had grown
+    std::uint64_t limited = 0;     // passes cut short at ScanConverter::kMaxLines
+    std::uint64_t unfiltered = 0;  // filtered objects drawn without filters, being too large
 };
 
 class Renderer {
@@ -105,10 +106,15 @@ public:
                    std::optional<PixelRect> bounds = std::nullopt);
     void PopLayer();
     // A layer whose pixels pass through `filters`, in order, before it is composited with
-    // `mode`; `scale` is device pixels per filter pixel. Popped with PopLayer. Beyond the
-    // depth cap the content is drawn unfiltered.
+    // `mode` and the colour transform `cx` (which so colours the shadows and glows too);
+    // `scale` is device pixels per filter pixel. `bounds` is the object's picture
+    // grown by the filters' reach; the layer covers it as far as `reach` (left, top, right,
+    // bottom: how far the filters spread) past its parent's area, so that what lies just
+    // outside still blurs into view. Popped with PopLayer. Beyond the depth cap, or past the
+    // filter size limits (kMaxFilterSide, kMaxFilterPixels), the content is drawn unfiltered.
     void PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
-                         std::optional<PixelRect> bounds);
+                         const ColorTransform& cx, std::optional<PixelRect> bounds,
+                         const PixelRect& reach);
 
     const RenderStats& Stats() const { return stats_; }
     // Bytes in the buffers kept from frame to frame.
@@ -139,6 +145,10 @@ private:
     Pixel* LevelRow(int level, int y);
     std::uint8_t* MaskRow(int mask, int y);
     int AcquireLayer(const PixelRect& rect);
+    // A layer over `bounds` (else the parent's area), reaching at most `reach` past the
+    // parent's area on each side.
+    void OpenLayer(BlendMode mode, const ColorTransform& cx, std::optional<PixelRect> bounds,
+                   const PixelRect& reach);
     int AcquireMask(const PixelRect& rect);
     void CompositeLayer(const Level& layer);
     void DrawGroup(const Shape& shape, const StyleGroup& group, const Matrix& m,
@@ -167,6 +177,9 @@ private:
     std::vector<int> freeLayers_;
     std::vector<int> freeMasks_;
 
+    // Whole pixels the shape being drawn is moved right and down by (see DrawShape).
+    int shiftX_ = 0;
+    int shiftY_ = 0;
     ScanConverter scan_;
     Stroker stroker_;
     std::vector<Paint> fillPaints_;

@@ -12,6 +12,14 @@ namespace {
 // Display tree levels drawn at most; the player bounds its nesting already, this keeps the
 // walk's own recursion bounded whatever the tree holds.
 constexpr int kMaxDrawNesting = 128;
+// Device pixel bounds, held within int range.
+int Low(double v) {
+    return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
+}
+int High(double v) {
+    return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
+}
+
 // Buttons whose states show other buttons.
 constexpr int kMaxButtonNesting = 8;
 constexpr int kMaxButtonParts = 4096;
@@ -250,43 +258,49 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         }
     }
     const bool filtered = !filters_.empty();
-    if (filtered) {
-        // A filtered object is drawn as a picture of itself, which lands on whole pixels.
-        placed.tx = std::round(placed.tx);
-        placed.ty = std::round(placed.ty);
-    }
     const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
     // A layer is composited with the whole transform; its content is drawn untransformed in
-    // colour, so that the group, not each shape, takes the colour and alpha. Filters work on
-    // the object as coloured, so its content takes the transform then.
-    const ColorTransform inner = layer && !filtered ? ColorTransform{} : cx * e.colorTransform;
+    // colour, so that the group, not each shape, takes the colour and alpha. A filtered
+    // object's shadows and glows take its colour transform too.
+    const ColorTransform inner = layer ? ColorTransform{} : cx * e.colorTransform;
     if (layer) {
         // The layer covers what the entry draws: the modes that act on what lies below
         // (Alpha, Erase) act there only, and a small object costs a small layer.
         double box[4] = {1e300, 1e300, -1e300, -1e300};
+        double reach[4] = {0, 0, 0, 0};
         AddBounds(e, m, box, 0);
         std::optional<PixelRect> bounds;
         if (box[0] <= box[2] && box[1] <= box[3]) {
+            if (filtered) {
+                // A filtered object is drawn as a picture of itself whose corner lands on the
+                // nearest whole pixel: the object moves with it.
+                const double dx = std::round(box[0]) - box[0], dy = std::round(box[1]) - box[1];
+                if (std::abs(dx) < 1 && std::abs(dy) < 1) {
+                    placed.tx += dx;
+                    placed.ty += dy;
+                    box[0] += dx;
+                    box[2] += dx;
+                    box[1] += dy;
+                    box[3] += dy;
+                }
+            }
             // Filters reach past the object by their blur and offset.
             for (const Filter& f : filters_) {
                 const FilterMargins g = MarginsOf(f, scale_);
-                box[0] -= g.left;
-                box[1] -= g.top;
-                box[2] += g.right;
-                box[3] += g.bottom;
+                reach[0] += g.left;
+                reach[1] += g.top;
+                reach[2] += g.right;
+                reach[3] += g.bottom;
             }
-            auto low = [](double v) {
-                return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
-            };
-            auto high = [](double v) {
-                return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
-            };
-            bounds = PixelRect{low(box[0]), low(box[1]), high(box[2]), high(box[3])};
+            bounds = PixelRect{Low(box[0] - reach[0]), Low(box[1] - reach[1]),
+                               High(box[2] + reach[2]), High(box[3] + reach[3])};
         } else if (!filtered) {
             bounds = PixelRect{};
         }
         if (filtered) {
-            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, bounds);
+            const PixelRect spread{High(reach[0]), High(reach[1]), High(reach[2]), High(reach[3])};
+            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, cx * e.colorTransform, bounds,
+                                       spread);
         } else {
             renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
         }

@@ -1,6 +1,6 @@
 // The program's operator new and delete, counting. In a file of their own, so that the
 // compiler never sees them inlined beside the code that uses them.
-#include "tests/allocation_count.h"
+#include "tools/allocation_count.h"
 
 #include <atomic>
 #include <cstdlib>
