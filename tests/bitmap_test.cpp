@@ -231,7 +231,8 @@ public:
 };
 
 // An 8 x 8 pixel square filled with bitmap 7, its pixels `scale` device pixels wide.
-PixelBuffer DrawFill(bool repeat, bool smooth, double scale, std::uint16_t id = 7) {
+PixelBuffer DrawFill(bool repeat, bool smooth, double scale, std::uint16_t id = 7,
+                     Quality quality = Quality::High) {
     Shape s;
     s.extent = s.bounds = Rect{0, 160, 0, 160};
     FillStyle f;
@@ -251,7 +252,7 @@ PixelBuffer DrawFill(bool repeat, bool smooth, double scale, std::uint16_t id = 
     s.groups.push_back({0, 4, 0, 1, 0, 0});
     TwoByTwo source;
     Renderer r;
-    r.SetQuality(Quality::High);
+    r.SetQuality(quality);
     r.SetBitmaps(&source);
     PixelBuffer surface(8, 8);
     Rect stage{0, 160, 0, 160};
@@ -284,6 +285,18 @@ TEST(BitmapFills, SmoothedFillsMixNeighboursAndMissingBitmapsDrawNothing) {
     EXPECT_EQ(nearest.At(3, 0), 0xFFFF0000u);
     const PixelBuffer none = DrawFill(false, true, 4, 8);
     EXPECT_EQ(none.At(3, 3), 0xFF000000u);
+}
+
+TEST(BitmapFills, LowQualitySmoothsOnlyBitmapsDrawnSmaller) {
+    // Enlarged 4x, low quality takes the nearest pixel.
+    EXPECT_EQ(DrawFill(false, true, 4, 7, Quality::Low).At(3, 0), 0xFFFF0000u);
+    // Halved, device pixel 0's centre lies where the four bitmap pixels meet: an even mix of
+    // red, green, blue and white, where the nearest pixel would be white.
+    const Pixel mixed = DrawFill(false, true, 0.5, 7, Quality::Low).At(0, 0);
+    EXPECT_NEAR(static_cast<int>(PixelR(mixed)), 128, 1);
+    EXPECT_NEAR(static_cast<int>(PixelG(mixed)), 128, 1);
+    // A fill that does not ask for smoothing stays unfiltered at any size.
+    EXPECT_EQ(DrawFill(false, false, 0.5, 7, Quality::Low).At(0, 0), 0xFFFFFFFFu);
 }
 
 }  // namespace

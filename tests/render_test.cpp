@@ -119,15 +119,26 @@ TEST(Render, EachSideOfAnEdgeFillsWithItsOwnStyleAndSharedEdgesLeaveNoSeam) {
 }
 
 TEST(Render, HighQualityPartCoverageLeavesFlashPlayersValues) {
-    // A black rectangle ending half way across pixel column 5 (and, second, half way down row
-    // 3 too): Flash Player's high quality leaves 127 of the white backdrop in a half-covered
-    // pixel and 191 in a quarter-covered one.
-    for (auto [bottom, expected] : {std::pair{320, 127u}, {70, 191u}}) {
-        DrawRequest r = Request(BlackRect(0, 0, 110, bottom));
+    // A rectangle whose right edge (and bottom edge) cut pixel (5, 3): high quality counts
+    // sixteenths of a pixel, and the colour it leaves over the white backdrop is rounded down,
+    // as in Flash Player's pictures.
+    struct Case {
+        std::int32_t right, bottom;  // twips
+        std::uint8_t green;          // of the fill
+        std::uint32_t expected;      // green of pixel (5, 3)
+    };
+    for (const Case& c : {Case{110, 320, 0, 127},
+                          {110, 70, 0, 191},
+                          {106, 320, 0, 191},
+                          {103, 63, 0, 239},
+                          {106, 320, 73, 209}}) {
+        ShapeWriter w(3);
+        w.Fill1(w.Solid({0, c.green, 0, 255})).Rect(0, 0, c.right, c.bottom);
+        DrawRequest r = Request(w);
         r.quality = Quality::High;
         const PixelBuffer p = DrawShapeBody(r);
-        EXPECT_EQ(PixelR(p.At(5, 3)), expected) << bottom;
-        EXPECT_EQ(p.At(4, 2), kBlack);
+        EXPECT_EQ(PixelG(p.At(5, 3)), c.expected) << c.right << " " << c.bottom;
+        EXPECT_EQ(PixelG(p.At(4, 2)), c.green);
         EXPECT_EQ(p.At(6, 3), kWhite);
     }
 }
@@ -193,7 +204,8 @@ TEST(Render, GradientStopsLandOnTheirRatios) {
     EXPECT_EQ(p.At(0, 0), kBlack);
     EXPECT_EQ(p.At(100, 0), 0xFFFF0000u);
     EXPECT_EQ(p.At(255, 0), kWhite);
-    EXPECT_EQ(PixelR(p.At(50, 0)), 128u);  // half way from black to red
+    // Half way from black to red, 127.5, is rounded down, as Flash Player's ramps are.
+    EXPECT_EQ(PixelR(p.At(50, 0)), 127u);
     EXPECT_EQ(PixelG(p.At(50, 0)), 0u);
 }
 

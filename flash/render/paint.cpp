@@ -35,9 +35,16 @@ std::uint8_t Round255(double v) {
     return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
 }
 
+// Flash Player's ramps round their mixed values down: a gradient from 197 to 161 over 24
+// pixels steps 196, 194, 193, 191, never 195. The tiny bias keeps a value that is whole in
+// exact arithmetic from falling to the number below it.
+std::uint8_t Floor255(double v) {
+    return static_cast<std::uint8_t>(std::clamp(std::floor(v + 1e-9), 0.0, 255.0));
+}
+
 Rgba Mix(Rgba a, Rgba b, double t, bool linearLight) {
     auto mix = [&](std::uint8_t x, std::uint8_t y) {
-        if (!linearLight) return Round255(x + (y - x) * t);
+        if (!linearLight) return Floor255(x + (y - x) * t);
         const double lx = LinearTable()[x], ly = LinearTable()[y];
         return Round255(FromLinear(lx + (ly - lx) * t) * 255);
     };
@@ -45,7 +52,7 @@ Rgba Mix(Rgba a, Rgba b, double t, bool linearLight) {
     out.r = mix(a.r, b.r);
     out.g = mix(a.g, b.g);
     out.b = mix(a.b, b.b);
-    out.a = Round255(a.a + (b.a - a.a) * t);
+    out.a = Floor255(a.a + (b.a - a.a) * t);
     return out;
 }
 
@@ -205,7 +212,12 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
             paint.kind = Paint::Kind::Bitmap;
             paint.bitmap = bitmap;
             paint.repeat = style.bitmapRepeat;
-            paint.smooth = style.bitmapSmoothed && smoothing;
+            // Without smoothing from the quality, a bitmap drawn at or above its size stays
+            // blocky, but one drawn smaller is still filtered: Flash Player's low-quality
+            // pictures of scaled-down photos show no sampling noise.
+            const Matrix& back = paint.inverse;
+            const bool shrunk = std::hypot(back.a, back.b) > 1 || std::hypot(back.c, back.d) > 1;
+            paint.smooth = style.bitmapSmoothed && (smoothing || shrunk);
             paint.transform = !cx.IsIdentity();
             paint.cx = cx;
             return;

@@ -26,7 +26,8 @@ using GradientRamp = std::array<Pixel, 256>;
 // colour transform. Before the first stop's ratio the first colour holds, after the last one
 // the last; stops are read in their stored order, so a ratio that goes back does not reorder
 // them, and a run of stops that does not advance shows its stops on successive entries.
-// Linear-RGB gradients mix their colours in linear light. No stops: transparent.
+// Mixed channels are rounded down. Linear-RGB gradients mix their colours in linear light.
+// No stops: transparent.
 void BuildGradientRamp(const Gradient& gradient, const ColorTransform& cx, GradientRamp& ramp);
 
 // Where a gradient puts a point of the gradient square: 0 at the start, 1 at the end (may lie
@@ -60,7 +61,7 @@ struct Paint {
 // Makes `paint` for a fill style drawn through `toDevice` (the shape's twips to device
 // pixels). A gradient's ramp is built into `ramp`, whose index in the caller's table is
 // `rampIndex`. A bitmap fill paints `bitmap` (none: no paint), smoothed only when the style
-// asks for it and `smoothing` allows it.
+// asks for it and either `smoothing` allows it or the bitmap is drawn smaller than its size.
 void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
                GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint,
                const Bitmap* bitmap = nullptr, bool smoothing = true);

@@ -70,8 +70,8 @@ int SamplesPerSide(Quality quality) {
         case Quality::Low:
             return 1;
         case Quality::Medium:
-        case Quality::High:
             return 2;
+        case Quality::High:
         case Quality::Best:
             return 4;
     }
@@ -154,12 +154,15 @@ private:
                     std::fill(row + run.x0, row + run.x1, p.color);
                     return;
                 }
-                const Pixel src = ScalePixel(p.color, k);
-                for (int x = run.x0; x < run.x1; ++x) row[x] = Over(src, row[x]);
+                if (k == 256) {
+                    for (int x = run.x0; x < run.x1; ++x) row[x] = Over(p.color, row[x]);
+                    return;
+                }
+                for (int x = run.x0; x < run.x1; ++x) row[x] = CoverOver(p.color, row[x], k);
                 return;
             }
             for (int x = run.x0; x < run.x1; ++x) {
-                if (mask[x] != 0) row[x] = Over(ScalePixel(p.color, WithMask(k, mask[x])), row[x]);
+                if (mask[x] != 0) row[x] = CoverOver(p.color, row[x], WithMask(k, mask[x]));
             }
             return;
         }
@@ -170,7 +173,7 @@ private:
         const Pixel* shade = r_.shade_.data() - run.x0;
         for (int x = run.x0; x < run.x1; ++x) {
             const std::uint32_t kx = mask == nullptr ? k : WithMask(k, mask[x]);
-            row[x] = kx == 256 ? Over(shade[x], row[x]) : Over(ScalePixel(shade[x], kx), row[x]);
+            row[x] = kx == 256 ? Over(shade[x], row[x]) : CoverOver(shade[x], row[x], kx);
         }
     }
 

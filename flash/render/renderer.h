@@ -40,9 +40,9 @@
 
 namespace flash::render {
 
-// Flash Player's drawing qualities. "low" is aliased: one sample per pixel. "medium" and "high"
-// take 2 x 2 samples (Flash Player's own "high" pictures show no more than four steps of
-// coverage at an edge); "best" takes 4 x 4.
+// Flash Player's drawing qualities. "low" is aliased: one sample per pixel. "medium" takes 2 x 2
+// samples; "high" and "best" take 4 x 4 (Flash Player's "high" pictures show sixteen steps of
+// coverage along a shallow edge).
 enum class Quality : std::uint8_t { Low, Medium, High, Best };
 
 // "low", "medium", "high", "best", letter case ignored.
