@@ -52,25 +52,31 @@ Point WindowToStage(ScaleMode mode, int width, int height, const Rect& stage, do
     const double sw = stage.WidthTwips() / 20.0, sh = stage.HeightTwips() / 20.0;
     if (!(sw > 0 && sh > 0) || width <= 0 || height <= 0)
         return {x * 20 + stage.xMin, y * 20 + stage.yMin};
-    double sx = 1, sy = 1;
+    const StageFit fit = FitStage(mode, width, height, sw, sh);
+    return {(x - fit.placed.left) * 20 / fit.sx + stage.xMin,
+            (y - fit.placed.top) * 20 / fit.sy + stage.yMin};
+}
+
+StageFit FitStage(ScaleMode mode, int width, int height, double sw, double sh) {
+    StageFit fit;
     switch (mode) {
         case ScaleMode::ShowAll:
-            sx = sy = std::min(width / sw, height / sh);
+            fit.sx = fit.sy = std::min(width / sw, height / sh);
             break;
         case ScaleMode::NoBorder:
-            sx = sy = std::max(width / sw, height / sh);
+            fit.sx = fit.sy = std::max(width / sw, height / sh);
             break;
         case ScaleMode::ExactFit:
-            sx = width / sw;
-            sy = height / sh;
+            fit.sx = width / sw;
+            fit.sy = height / sh;
             break;
         case ScaleMode::NoScale:
             break;
     }
-    const int w = static_cast<int>(std::lround(sw * sx));
-    const int h = static_cast<int>(std::lround(sh * sy));
-    const double left = (width - w) / 2, top = (height - h) / 2;
-    return {(x - left) * 20 / sx + stage.xMin, (y - top) * 20 / sy + stage.yMin};
+    const int w = static_cast<int>(std::lround(sw * fit.sx));
+    const int h = static_cast<int>(std::lround(sh * fit.sy));
+    fit.placed = {(width - w) / 2, (height - h) / 2, (width - w) / 2 + w, (height - h) / 2 + h};
+    return fit;
 }
 
 }  // namespace flash

@@ -32,6 +32,16 @@ struct PixelRect {
 // in every mode. A stage without area fills the window.
 PixelRect PlaceStage(ScaleMode mode, int width, int height, int stageWidth, int stageHeight);
 
+// The scales of a stage of sw x sh pixels (both above 0) drawn under `mode` in a window of
+// width x height (both above 0), and where its scaled picture lies: centred, whole pixels.
+// The drawing and the mouse share it, so that a click lands where the picture shows.
+struct StageFit {
+    double sx = 1;
+    double sy = 1;
+    PixelRect placed;
+};
+StageFit FitStage(ScaleMode mode, int width, int height, double sw, double sh);
+
 // The point of the stage (twips, in the stage rectangle's own coordinates) that shows at the
 // window point (x, y) when the stage is drawn under `mode` in a window of width x height: the
 // inverse of the drawing's placement (render::MakeStageView). Points outside the stage give

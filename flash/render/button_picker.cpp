@@ -28,17 +28,7 @@ Shape RectangleShape(const Rect& r) {
     Shape s;
     s.bounds = s.edgeBounds = s.extent = r;
     s.fills.emplace_back();
-    const std::int32_t corners[5][2] = {
-        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}, {r.xMin, r.yMin}};
-    for (int i = 0; i < 4; ++i) {
-        Edge e;
-        e.x0 = corners[i][0];
-        e.y0 = corners[i][1];
-        e.x1 = corners[i + 1][0];
-        e.y1 = corners[i + 1][1];
-        e.fill1 = 1;
-        s.edges.push_back(e);
-    }
+    AddRectangleEdges(s, r, 0);
     s.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 0});
     return s;
 }

@@ -87,24 +87,9 @@ StageView MakeStageView(ScaleMode mode, int width, int height, const Rect& stage
         view.toDevice = Matrix::Scale(0.05, 0.05) * Matrix::Translate(-stage.xMin, -stage.yMin);
         return view;
     }
-    double sx = 1, sy = 1;
-    switch (mode) {
-        case ScaleMode::ShowAll:
-            sx = sy = std::min(width / sw, height / sh);
-            break;
-        case ScaleMode::NoBorder:
-            sx = sy = std::max(width / sw, height / sh);
-            break;
-        case ScaleMode::ExactFit:
-            sx = width / sw;
-            sy = height / sh;
-            break;
-        case ScaleMode::NoScale:
-            break;
-    }
-    const int w = static_cast<int>(std::lround(sw * sx));
-    const int h = static_cast<int>(std::lround(sh * sy));
-    view.stage = {(width - w) / 2, (height - h) / 2, (width - w) / 2 + w, (height - h) / 2 + h};
+    const StageFit fit = FitStage(mode, width, height, sw, sh);
+    const double sx = fit.sx, sy = fit.sy;
+    view.stage = fit.placed;
     view.toDevice = Matrix::Translate(view.stage.left, view.stage.top) *
                     Matrix::Scale(sx / 20, sy / 20) * Matrix::Translate(-stage.xMin, -stage.yMin);
     view.scale = (sx + sy) / 2;

@@ -148,4 +148,8 @@ inline constexpr std::uint16_t kDefineShape4 = 83;
 std::optional<Shape> ParseShape(std::uint16_t tagCode, std::span<const std::uint8_t> body,
                                 std::uint8_t swfVersion);
 
+// Appends the four edges of a rectangle in twips, clockwise from its top left corner, filled
+// with style 1 on their right and drawn with line style `line` (0: none).
+void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line);
+
 }  // namespace flash::render

@@ -313,4 +313,20 @@ std::optional<Shape> ParseShape(std::uint16_t tagCode, std::span<const std::uint
     return shape;
 }
 
+void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line) {
+    const std::int32_t corners[5][2] = {
+        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}, {r.xMin, r.yMin}};
+    for (int i = 0; i < 4; ++i) {
+        Edge e;
+        e.x0 = corners[i][0];
+        e.y0 = corners[i][1];
+        e.x1 = corners[i + 1][0];
+        e.y1 = corners[i + 1][1];
+        e.fill1 = 1;
+        e.line = line;
+        e.newPath = i == 0;
+        s.edges.push_back(e);
+    }
+}
+
 }  // namespace flash::render

@@ -20,24 +20,6 @@ int High(double v) {
     return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
 }
 
-// The four edges of a rectangle in twips, clockwise from its top left corner, filled with
-// style 1 on their right and drawn with line style `line` (0: none).
-void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line) {
-    const std::int32_t corners[5][2] = {
-        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}, {r.xMin, r.yMin}};
-    for (int i = 0; i < 4; ++i) {
-        Edge e;
-        e.x0 = corners[i][0];
-        e.y0 = corners[i][1];
-        e.x1 = corners[i + 1][0];
-        e.y1 = corners[i + 1][1];
-        e.fill1 = 1;
-        e.line = line;
-        e.newPath = i == 0;
-        s.edges.push_back(e);
-    }
-}
-
 // A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
 // unsmoothed and clipped.
 Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
