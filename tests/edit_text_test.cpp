@@ -27,7 +27,7 @@ Font TestFont() {
 
 EditText TestField(const char* text, bool html) {
     EditText field;
-    field.bounds = {0, 1040, 0, 4000};  // 1000 twips of room after the gutter
+    field.bounds = {0, 1080, 0, 4000};  // 1000 twips of room between the gutters
     field.multiline = field.wordWrap = true;
     field.html = html;
     field.useOutlines = true;
@@ -180,8 +180,8 @@ TEST_P(FieldAutoSize, BoxFitsTheText) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, FieldAutoSize,
     ::testing::Values(AutoSizeCase{TextAlign::Left, {0, 380, 0, 1080}, 40},
-                      AutoSizeCase{TextAlign::Right, {660, 1040, 0, 1080}, 700},
-                      AutoSizeCase{TextAlign::Center, {330, 710, 0, 1080}, 370}));
+                      AutoSizeCase{TextAlign::Right, {700, 1080, 0, 1080}, 740},
+                      AutoSizeCase{TextAlign::Center, {350, 730, 0, 1080}, 390}));
 
 TEST(Fields, TextPastAFixedBoxIsClipped) {
     const Font font = TestFont();

@@ -365,9 +365,10 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
     out.bounds = field.bounds;
     if (device != nullptr && !UsesDeviceFonts(field, fonts)) device = nullptr;
     const std::vector<Paragraph> paragraphs = Paragraphs(field, fonts, utf8, device);
+    // Lines wrap, and are aligned, between the gutters on both sides.
     const double left = field.bounds.xMin + kGutter + field.leftMargin;
-    const double width =
-        std::max(0.0, field.bounds.WidthTwips() - kGutter - field.leftMargin - field.rightMargin);
+    const double width = std::max(
+        0.0, field.bounds.WidthTwips() - 2 * kGutter - field.leftMargin - field.rightMargin);
     double top = field.bounds.yMin + kGutter;
     // A single-line field never wraps.
     const bool wraps = field.wordWrap && field.multiline;
@@ -508,7 +509,7 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
     } else {
         // Text past the box's bottom or its right side is cut at the box.
         out.clipped = bottom > field.bounds.yMax + 1 ||
-                      widest > width + field.leftMargin + field.rightMargin + 1;
+                      widest > width + kGutter + field.leftMargin + field.rightMargin + 1;
     }
     return out;
 }
