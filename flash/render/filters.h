@@ -43,9 +43,11 @@ struct FilterMargins {
 };
 FilterMargins MarginsOf(const Filter& filter, double scale);
 
-// The box a blur value spreads over at a stage scale, in device pixels: the largest odd
-// count within blur x scale, at least 1 (no blur).
+// The box a blur value spreads over at a stage scale, in 256ths of a device pixel: blur x
+// scale, at least one pixel (no blur).
 int BoxWidth(double blur, double scale);
+// How many whole pixels a box of that width reaches on each side of its centre.
+int BoxReach(int width);
 
 // The whole-pixel offset of a shadow, gradient glow or bevel at a stage scale.
 struct FilterOffset {
