@@ -31,8 +31,9 @@ bool Moves(FilterKind kind) {
 void BoxLine(std::uint8_t* line, int n, std::ptrdiff_t step, int width,
              std::vector<std::uint32_t>& sums) {
     const int reach = (width - 256) / 512;
-    const std::uint32_t edge = static_cast<std::uint32_t>(width - 256 * (2 * reach + 1)) / 2;
-    const std::uint32_t divisor = 256 * (2 * reach + 1) + 2 * edge;
+    const std::uint64_t edge = static_cast<std::uint64_t>(width - 256 * (2 * reach + 1)) / 2;
+    // 64 bits: a wide box over a long line would carry a 32-bit sum of 256ths past its range.
+    const std::uint64_t divisor = 256 * static_cast<std::uint64_t>(2 * reach + 1) + 2 * edge;
     sums.resize(static_cast<std::size_t>(n) + 1);
     sums[0] = 0;
     for (int i = 0; i < n; ++i) sums[i + 1] = sums[i] + line[i * step];
@@ -40,8 +41,8 @@ void BoxLine(std::uint8_t* line, int n, std::ptrdiff_t step, int width,
     auto at = [&](int i) { return i < 0 || i >= n ? 0u : sums[i + 1] - sums[i]; };
     for (int i = 0; i < n; ++i) {
         const int lo = std::max(i - reach, 0), hi = std::min(i + reach + 1, n);
-        const std::uint32_t whole = (sums[hi] - sums[lo]) * 256;
-        const std::uint32_t ends = edge == 0 ? 0 : edge * (at(i - reach - 1) + at(i + reach + 1));
+        const std::uint64_t whole = std::uint64_t{sums[hi] - sums[lo]} * 256;
+        const std::uint64_t ends = edge == 0 ? 0 : edge * (at(i - reach - 1) + at(i + reach + 1));
         line[i * step] = static_cast<std::uint8_t>((whole + ends) / divisor);
     }
 }
