@@ -96,6 +96,7 @@ BitmapStatus DecodeImage(std::span<const std::uint8_t> tables, std::span<const s
     if (jpeg) {
         joined = JoinJpeg(tables, image);
         stream = joined;
+        if (!JpegHuffmanTablesFit(stream)) return BitmapStatus::Unreadable;
     }
     if (stream.size() > static_cast<std::size_t>(INT32_MAX)) return BitmapStatus::Unreadable;
     const auto* bytes = stream.data();
@@ -218,6 +219,35 @@ bool Bitmap::Allocate(int w, int h) {
     if (data == nullptr) return false;
     width = w;
     height = h;
+    return true;
+}
+
+bool JpegHuffmanTablesFit(std::span<const std::uint8_t> d) {
+    std::size_t at = 2;  // past the start of image
+    while (at + 4 <= d.size()) {
+        // Entropy-coded data and fill bytes are stepped over; in coded data a 0xFF is always
+        // followed by 0 or a restart marker, so no table marker is ever found there.
+        if (d[at] != 0xFF || d[at + 1] == 0xFF) {
+            ++at;
+            continue;
+        }
+        const std::uint8_t marker = d[at + 1];
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += 2;  // markers without a length
+            continue;
+        }
+        const std::size_t end = std::min(d.size(), at + 2 + (d[at + 2] << 8 | d[at + 3]));
+        if (marker == 0xC4) {
+            // Tables: a class and id byte, 16 code counts, then as many code values.
+            for (std::size_t p = at + 4; p + 17 <= end;) {
+                std::size_t codes = 0;
+                for (std::size_t i = 1; i <= 16; ++i) codes += d[p + i];
+                if (codes > 256) return false;
+                p += 17 + codes;
+            }
+        }
+        at = std::max(end, at + 2);
+    }
     return true;
 }
 
