@@ -46,9 +46,11 @@ std::uint32_t Premul(std::uint32_t c, std::uint32_t a) {
     return (c * a + 127) / 255;
 }
 
-// Straight RGBA bytes (and an optional alpha plane replacing their alpha) turned, where they
-// lie, into premultiplied pixels. Opaque pictures (every JPEG without a plane) only swap red
-// and blue, in one pass the compiler vectorises; the rest premultiply after it.
+// RGBA bytes (and an optional alpha plane replacing their alpha) turned, where they lie, into
+// premultiplied pixels. The bytes are straight colour, except under a JPEG's alpha plane:
+// there the colour was multiplied by the plane when the movie was made, so a channel is only
+// held to its alpha, as in the lossless alpha formats. Opaque pictures (every JPEG without a
+// plane) only swap red and blue, in one pass the compiler vectorises; the rest after it.
 void FromRgba(std::uint8_t* rgba, const std::uint8_t* alpha, std::size_t count) {
     auto* px = reinterpret_cast<std::uint32_t*>(rgba);
     std::uint32_t all = 0xFF000000u;
@@ -63,9 +65,15 @@ void FromRgba(std::uint8_t* rgba, const std::uint8_t* alpha, std::size_t count) 
     for (std::size_t i = 0; i < count; ++i) {
         Pixel p;
         std::memcpy(&p, px + i, 4);
-        const std::uint32_t a = alpha != nullptr ? alpha[i] : PixelA(p);
-        if (a == 255 && PixelA(p) == 255) continue;
-        p = PackPixel(a, Premul(PixelR(p), a), Premul(PixelG(p), a), Premul(PixelB(p), a));
+        if (alpha != nullptr) {
+            const std::uint32_t a = alpha[i];
+            p = PackPixel(a, std::min(PixelR(p), a), std::min(PixelG(p), a),
+                          std::min(PixelB(p), a));
+        } else {
+            const std::uint32_t a = PixelA(p);
+            if (a == 255) continue;
+            p = PackPixel(a, Premul(PixelR(p), a), Premul(PixelG(p), a), Premul(PixelB(p), a));
+        }
         std::memcpy(px + i, &p, 4);
     }
 }

@@ -87,7 +87,8 @@ private:
     std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
     std::vector<std::unique_ptr<std::optional<Field>>> fields_;
     DeviceFonts deviceFonts_;
-    Shape underline_;  // reused for every underline drawn
+    Shape underline_;   // reused for every underline drawn
+    Shape background_;  // reused for every opaque background drawn
     std::size_t parsed_ = 0;
     int nesting_ = 0;
     double scale_ = 1;  // device pixels per stage pixel in the frame being drawn
