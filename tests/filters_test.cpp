@@ -16,7 +16,7 @@ using namespace flash;
 using namespace flash::render;
 
 struct BlurCase {
-    int width;
+    double width;  // in pixels
     int passes;
     std::vector<std::uint8_t> line;  // 7 bytes around a single 255 in the middle
 };
@@ -25,46 +25,56 @@ class BoxBlurs : public ::testing::TestWithParam<BlurCase> {};
 
 TEST_P(BoxBlurs, SpreadASinglePixel) {
     const BlurCase& c = GetParam();
+    const int width = static_cast<int>(c.width * 256);
     std::vector<std::uint8_t> plane(7, 0);
     plane[3] = 255;
     FilterScratch s;
-    BoxBlur(plane.data(), 7, 1, c.width, 0, c.passes, s);
+    BoxBlur(plane.data(), 7, 1, width, 0, c.passes, s);
     EXPECT_EQ(plane, c.line);
     // Along columns the same.
     std::vector<std::uint8_t> column(7, 0);
     column[3] = 255;
-    BoxBlur(column.data(), 1, 7, 0, c.width, c.passes, s);
+    BoxBlur(column.data(), 1, 7, 0, width, c.passes, s);
     EXPECT_EQ(column, c.line);
 }
 
-INSTANTIATE_TEST_SUITE_P(Filters, BoxBlurs,
-                         ::testing::Values(BlurCase{1, 1, {0, 0, 0, 255, 0, 0, 0}},
-                                           BlurCase{3, 1, {0, 0, 85, 85, 85, 0, 0}},
-                                           BlurCase{5, 1, {0, 51, 51, 51, 51, 51, 0}},
-                                           // Each mean rounded down.
-                                           BlurCase{3, 2, {0, 28, 56, 85, 56, 28, 0}},
-                                           // An even width counts as the next odd one.
-                                           BlurCase{2, 1, {0, 0, 85, 85, 85, 0, 0}}));
+INSTANTIATE_TEST_SUITE_P(
+    Filters, BoxBlurs,
+    ::testing::Values(BlurCase{1, 1, {0, 0, 0, 255, 0, 0, 0}},
+                      BlurCase{3, 1, {0, 0, 85, 85, 85, 0, 0}},
+                      BlurCase{5, 1, {0, 51, 51, 51, 51, 51, 0}},
+                      // Each mean rounded down.
+                      BlurCase{3, 2, {0, 28, 56, 85, 56, 28, 0}},
+                      // Between odd widths the pixels just past the whole ones share the rest:
+                      // 2 is 1/4, 1/2, 1/4; 4 is 1/8, 1/4, 1/4, 1/4, 1/8.
+                      BlurCase{2, 1, {0, 0, 63, 127, 63, 0, 0}},
+                      BlurCase{4, 1, {0, 31, 63, 63, 63, 31, 0}},
+                      BlurCase{2, 2, {0, 15, 63, 95, 63, 15, 0}}));
 
-TEST(Filters, BoxesAreTheLargestOddWidthWithinTheScaledBlur) {
+TEST(Filters, BoxesSpreadTheBlurPastItsCentrePixelByTheStageScale) {
+    // A blur of b reaches (b - 1) / 2 filter pixels either side of the centre pixel, and that
+    // reach scales with the stage: at twice the size a blur of 1 is still none and one of 2
+    // spreads a whole pixel either side.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
-        double blur, scale;
-        int box;
+        double blur, scale, box;
     } cases[] = {{1, 2, 1},
                  {2, 2, 3},
+                 {2, 1, 2},
                  {10, 2, 19},
                  {5, 1, 5},
-                 {4.9, 1, 3},
-                 {30, 1, 29},
+                 {30, 1, 30},
+                 {3, 0.5, 2},
                  {0, 1, 1},
+                 {0.5, 4, 1},
                  {nan, 1, 1},
                  {-4, 1, 1},
                  {4, nan, 1},
                  // Past Flash Player's range the blur and the scale are held.
-                 {1e9, 1e9, 255 * 64 - 1}};
+                 {1e9, 1e9, 254 * 64 + 1}};
     for (const auto& c : cases) {
-        EXPECT_EQ(BoxWidth(c.blur, c.scale), c.box) << c.blur << " at " << c.scale;
+        EXPECT_EQ(BoxWidth(c.blur, c.scale), static_cast<int>(c.box * 256))
+            << c.blur << " at " << c.scale;
     }
 }
 
@@ -318,6 +328,7 @@ TEST(Filters, MarginsCoverBlurAndOffset) {
     const FilterMargins b = MarginsOf(blur, 2);
     EXPECT_EQ(b.left, 6);  // a box of 7 reaches 3 pixels, twice
     EXPECT_EQ(b.top, 2);
+    EXPECT_EQ(MarginsOf(blur, 1).left, 4);  // a box of 4 reaches into a second pixel, twice
     Filter shadow = Shadow(false, false, true);
     shadow.distance = 5;
     const FilterMargins d = MarginsOf(shadow, 1);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "flash/render/blend.h"
@@ -368,6 +369,34 @@ TEST(Render, HairlinesAndThinLinesAreOnePixel) {
         for (int row = 0; row < 16; ++row) column += p.At(5, row) == kBlack ? '#' : '.';
         EXPECT_EQ(column, ".......#........") << width << " at " << scale;
     }
+}
+
+TEST(Render, OnePixelDiagonalsAreOnePixelThickAcrossTheirDirection) {
+    // A 20-twip line at a slope of 4 in 5, drawn without anti-aliasing: exactly the pixels whose
+    // centres lie within half a pixel of it are filled, so some columns hold two pixels (a band
+    // one pixel thick along the columns would hold one in each).
+    const double x0 = 1, y0 = 2.25, x1 = 14, y1 = 2.25 + 13 * 0.8;
+    ShapeWriter w(3);
+    w.LineStyle(w.Line(20, {0, 0, 0, 255}))
+        .MoveTo(static_cast<std::int32_t>(x0 * 20), static_cast<std::int32_t>(y0 * 20))
+        .LineTo(static_cast<std::int32_t>(x1 * 20), static_cast<std::int32_t>(y1 * 20));
+    DrawRequest r = Request(w);
+    r.quality = Quality::Low;
+    const PixelBuffer p = DrawShapeBody(r);
+    const double length = std::hypot(x1 - x0, y1 - y0);
+    int doubled = 0;
+    for (int x = 3; x <= 12; ++x) {  // clear of the ends and their caps
+        int filled = 0;
+        for (int y = 0; y < 16; ++y) {
+            const double across =
+                ((x + 0.5 - x0) * (y1 - y0) - (y + 0.5 - y0) * (x1 - x0)) / length;
+            if (std::abs(std::abs(across) - 0.5) < 0.02) continue;  // too close to call
+            EXPECT_EQ(p.At(x, y) == kBlack, std::abs(across) < 0.5) << x << "," << y;
+            filled += p.At(x, y) == kBlack;
+        }
+        doubled += filled == 2;
+    }
+    EXPECT_GT(doubled, 0);
 }
 
 TEST(Render, PixelHintingPutsLinesOnWholePixels) {

@@ -23,18 +23,27 @@ bool Moves(FilterKind kind) {
            kind == FilterKind::Bevel || kind == FilterKind::GradientBevel;
 }
 
-// One line of a box blur: `n` bytes `step` apart, each replaced by the mean of the `box`
-// bytes centred on it (an odd count), rounded down; what lies past the ends counts as 0.
-// Running sums keep the cost at two additions per byte whatever the box.
-void BoxLine(std::uint8_t* line, int n, std::ptrdiff_t step, int box,
+// One line of a box blur: `n` bytes `step` apart, each replaced by the weighted mean of the
+// box centred on it, rounded down; what lies past the ends counts as 0. The box is `width`
+// 256ths of a pixel wide: whole pixels out to `reach` on each side, and the part of the width
+// they leave split between the two pixels just beyond. Running sums keep the cost at a few
+// additions per byte whatever the box.
+void BoxLine(std::uint8_t* line, int n, std::ptrdiff_t step, int width,
              std::vector<std::uint32_t>& sums) {
-    const int half = box / 2;
+    const int reach = (width - 256) / 512;
+    const std::uint64_t edge = static_cast<std::uint64_t>(width - 256 * (2 * reach + 1)) / 2;
+    // 64 bits: a wide box over a long line would carry a 32-bit sum of 256ths past its range.
+    const std::uint64_t divisor = 256 * static_cast<std::uint64_t>(2 * reach + 1) + 2 * edge;
     sums.resize(static_cast<std::size_t>(n) + 1);
     sums[0] = 0;
     for (int i = 0; i < n; ++i) sums[i + 1] = sums[i] + line[i * step];
+    // Reads the sums only, so the line can be written in place.
+    auto at = [&](int i) { return i < 0 || i >= n ? 0u : sums[i + 1] - sums[i]; };
     for (int i = 0; i < n; ++i) {
-        const int lo = std::max(i - half, 0), hi = std::min(i + half + 1, n);
-        line[i * step] = static_cast<std::uint8_t>((sums[hi] - sums[lo]) / box);
+        const int lo = std::max(i - reach, 0), hi = std::min(i + reach + 1, n);
+        const std::uint64_t whole = std::uint64_t{sums[hi] - sums[lo]} * 256;
+        const std::uint64_t ends = edge == 0 ? 0 : edge * (at(i - reach - 1) + at(i + reach + 1));
+        line[i * step] = static_cast<std::uint8_t>((whole + ends) / divisor);
     }
 }
 
@@ -185,7 +194,7 @@ void Bevel(const Filter& f, double scale, Pixel* px, int w, int h, FilterScratch
 void Blur(const Filter& f, double scale, Pixel* px, int w, int h, FilterScratch& s) {
     const std::size_t n = static_cast<std::size_t>(w) * h;
     const int bx = BoxWidth(f.blurX, scale), by = BoxWidth(f.blurY, scale);
-    if (bx == 1 && by == 1) return;
+    if (bx <= 256 && by <= 256) return;
     for (int c = 0; c < 4; ++c) {
         s.planes[c].resize(n);
         for (std::size_t i = 0; i < n; ++i)
@@ -297,8 +306,12 @@ bool FilterDrawn(FilterKind kind) {
 }
 
 int BoxWidth(double blur, double scale) {
-    const double pixels = Clamp(blur, 0, kMaxBlur) * Clamp(scale, 0, kMaxFilterScale);
-    return 2 * static_cast<int>(std::max(pixels - 1, 0.0) / 2) + 1;
+    const double spread = (Clamp(blur, 0, kMaxBlur) - 1) * Clamp(scale, 0, kMaxFilterScale);
+    return static_cast<int>(std::lround(std::max(spread + 1, 1.0) * 256));
+}
+
+int BoxReach(int width) {
+    return width <= 256 ? 0 : (width - 256 + 511) / 512;
 }
 
 FilterOffset OffsetOf(const Filter& f, double scale) {
@@ -312,8 +325,8 @@ FilterOffset OffsetOf(const Filter& f, double scale) {
 FilterMargins MarginsOf(const Filter& f, double scale) {
     if (f.kind == FilterKind::ColorMatrix || f.kind == FilterKind::Convolution) return {};
     const int passes = Passes(f);
-    const double rx = BoxWidth(f.blurX, scale) / 2 * passes;
-    const double ry = BoxWidth(f.blurY, scale) / 2 * passes;
+    const double rx = BoxReach(BoxWidth(f.blurX, scale)) * passes;
+    const double ry = BoxReach(BoxWidth(f.blurY, scale)) * passes;
     const FilterOffset o = OffsetOf(f, scale);
     if (f.kind == FilterKind::Bevel || f.kind == FilterKind::GradientBevel) {
         // Lit and shaded sides both reach out.
@@ -326,14 +339,12 @@ FilterMargins MarginsOf(const Filter& f, double scale) {
 
 void BoxBlur(std::uint8_t* plane, int w, int h, int wx, int wy, int passes, FilterScratch& s) {
     passes = std::clamp(passes, 1, kMaxFilterPasses);
-    wx |= 1;
-    wy |= 1;
     for (int p = 0; p < passes; ++p) {
-        if (wx > 1) {
+        if (wx > 256) {
             for (int y = 0; y < h; ++y)
                 BoxLine(plane + static_cast<std::size_t>(y) * w, w, 1, wx, s.sums);
         }
-        if (wy > 1) {
+        if (wy > 256) {
             for (int x = 0; x < w; ++x) BoxLine(plane + x, h, w, wy, s.sums);
         }
     }

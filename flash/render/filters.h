@@ -3,8 +3,9 @@
 //
 // Lengths (blur, distance) are in the filter's pixels, which the stage's scale turns into
 // device pixels (the object's own matrix does not scale them). A blur is a box blur, one
-// horizontal and one vertical pass per quality step, each box the largest odd number of
-// pixels within the scaled blur, each mean rounded down.
+// horizontal and one vertical pass per quality step. A blur of b covers the centre pixel and
+// reaches (b - 1) / 2 filter pixels either side, that reach scaled by the stage; a part of a
+// pixel at the box's ends weighs as much as it covers. Each mean is rounded down.
 //
 // The shadow-like filters work on the object's alpha: blurred (and for shadows, gradient glows
 // and bevels moved by the angle and distance), raised by the strength, then coloured - by the
@@ -43,9 +44,11 @@ struct FilterMargins {
 };
 FilterMargins MarginsOf(const Filter& filter, double scale);
 
-// The box a blur value spreads over at a stage scale, in device pixels: the largest odd
-// count within blur x scale, at least 1 (no blur).
+// The box a blur value spreads over at a stage scale, in 256ths of a device pixel: blur x
+// scale, at least one pixel (no blur).
 int BoxWidth(double blur, double scale);
+// How many whole pixels a box of that width reaches on each side of its centre.
+int BoxReach(int width);
 
 // The whole-pixel offset of a shadow, gradient glow or bevel at a stage scale.
 struct FilterOffset {
@@ -65,7 +68,7 @@ void ApplyFilter(const Filter& filter, double scale, Pixel* pixels, int width, i
                  FilterScratch& scratch);
 
 // Box-blurs one plane of bytes in place: `passes` times a box `wx` wide along the rows and
-// `wy` high along the columns (odd widths; an even one counts as the next odd one; 1 or less
+// `wy` high along the columns, in 256ths of a pixel as BoxWidth gives them (one pixel or less
 // leaves that direction alone). Each mean is rounded down; what lies outside the plane
 // counts as 0.
 void BoxBlur(std::uint8_t* plane, int width, int height, int wx, int wy, int passes,

@@ -104,7 +104,7 @@ void Stroker::Finish() {
     }
     const bool closed = stroke_.closeWhereItMeets && n > 2 && points_.front() == points_.back();
     if (stroke_.halfWidth <= 0.5) {
-        // Hairlines as pieces: they are offset across their minor axis, not along a normal.
+        // Hairlines as pieces, each band and join with the same winding.
         for (std::size_t i = 0; i + 1 < n; ++i) Segment(points_[i], points_[i + 1]);
         for (std::size_t i = 1; i + 1 < n; ++i) {
             Join(points_[i], Unit(Sub(points_[i], points_[i - 1])),
@@ -267,14 +267,10 @@ void Stroker::AddPolygon(const Point* p, std::size_t count) {
 }
 
 void Stroker::Segment(Point a, Point b) {
-    Point n = Mul(Right(Unit(Sub(b, a))), stroke_.halfWidth);
-    if (stroke_.halfWidth <= 0.5) {
-        // A one-pixel line is one pixel thick across its minor axis, as Flash Player draws
-        // hairlines: a shallow line covers one pixel in each column, a steep one one in each row.
-        const Point d = Sub(b, a);
-        n = std::abs(d.x) >= std::abs(d.y) ? Point{0, stroke_.halfWidth}
-                                           : Point{stroke_.halfWidth, 0};
-    }
+    // Thin lines too are as thick as their width across their direction, not along an axis:
+    // without anti-aliasing a one-pixel diagonal then fills two pixels in some rows, as Flash
+    // Player's low-quality pictures show.
+    const Point n = Mul(Right(Unit(Sub(b, a))), stroke_.halfWidth);
     const Point quad[4] = {Add(a, n), Add(b, n), Sub(b, n), Sub(a, n)};
     AddPolygon(quad, 4);
 }

@@ -1,6 +1,6 @@
 // Strokes as filled outlines. The scan converter fills them with the non-zero rule, so a
 // stroke that crosses itself is covered once, never twice. Hairlines are drawn as pieces: every
-// segment a band one pixel thick across its minor axis, every vertex a join piece, every open
+// segment a band one pixel thick across its direction, every vertex a join piece, every open
 // end a cap, all with the same winding.
 #pragma once
 
