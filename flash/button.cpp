@@ -57,6 +57,15 @@ int ButtonSoundSlot(ButtonPhase from, ButtonPhase to) {
     }
 }
 
+bool ApplyButtonColorTransform(Button& button, std::span<const std::uint8_t> body) {
+    SwfReader in(body);
+    std::uint16_t id = 0;
+    ColorTransform cx;
+    if (!in.U16(id) || !ReadColorTransform(in, false, cx)) return false;
+    for (ButtonRecord& r : button.records) r.colorTransform = cx;
+    return true;
+}
+
 std::optional<Button> ParseButton(std::uint16_t tagCode, std::span<const std::uint8_t> movieBytes,
                                   ByteRange body) {
     if (tagCode != kDefineButton && tagCode != kDefineButton2) return std::nullopt;

@@ -88,6 +88,11 @@ struct Button {
 // press, release. -1 for the others.
 int ButtonSoundSlot(ButtonPhase from, ButtonPhase to);
 
+// Gives every record of a DefineButton the colour transform of a DefineButtonCxform body (the
+// button's id, then a colour transform without alpha). False, with the button unchanged, for
+// a body too short for it.
+bool ApplyButtonColorTransform(Button& button, std::span<const std::uint8_t> body);
+
 // Reads the DefineButton or DefineButton2 tag whose body is `body` within `movieBytes`; empty
 // for another tag or a body too short for the id. A record cut short ends the list, and a
 // condition action whose size runs past the body ends the actions; what came before is kept.

@@ -70,12 +70,21 @@ Player::Player(Movie movie, TraceSink* trace) : movie_(std::move(movie)), trace_
         b.id = c.id;
         buttons_.push_back(std::move(b));
     }
-    // A button's first DefineButtonSound is its own.
-    for (const ByteRange& body : movie_.buttonSounds) {
+    // A button's first DefineButtonSound is its own, and a DefineButton's first readable
+    // DefineButtonCxform colours all its characters.
+    const auto buttonOf = [this](const ByteRange& body) -> const Character* {
         const Character* c = movie_.FindCharacter(U16(movie_.Bytes(body), 0));
-        if (c != nullptr && c->kind == CharacterKind::Button &&
-            buttons_[c->index].sounds.length == 0)
-            buttons_[c->index].sounds = body;
+        return c != nullptr && c->kind == CharacterKind::Button ? c : nullptr;
+    };
+    for (const ByteRange& body : movie_.buttonSounds) {
+        const Character* c = buttonOf(body);
+        if (c != nullptr && buttons_[c->index].sounds.length == 0) buttons_[c->index].sounds = body;
+    }
+    std::vector<bool> coloured(buttons_.size(), false);
+    for (const ByteRange& body : movie_.buttonColorTransforms) {
+        const Character* c = buttonOf(body);
+        if (c == nullptr || c->tagCode != kDefineButton || coloured[c->index]) continue;
+        coloured[c->index] = ApplyButtonColorTransform(buttons_[c->index], movie_.Bytes(body));
     }
     initDone_.assign(movie_.initActionBlocks, false);
     // Sized once, so that playing allocates nothing afterwards in the usual case.

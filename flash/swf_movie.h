@@ -101,6 +101,8 @@ inline constexpr std::uint16_t kSoundStreamHead2 = 45;
 inline constexpr std::uint16_t kStartSound2 = 89;
 // The sounds a button plays on its transitions.
 inline constexpr std::uint16_t kDefineButtonSound = 17;
+// The colour transform of a DefineButton's characters (DefineButton2 records carry their own).
+inline constexpr std::uint16_t kDefineButtonCxform = 23;
 }  // namespace tags
 
 enum class CharacterKind : std::uint8_t {
@@ -194,6 +196,8 @@ struct Movie {
     std::uint32_t initActionBlocks = 0;
     // DefineButtonSound bodies, in file order; the player gives each to its button.
     std::vector<ByteRange> buttonSounds;
+    // DefineButtonCxform bodies, in file order; the player gives each to its button.
+    std::vector<ByteRange> buttonColorTransforms;
     // True when the data ended before the End tag (file cut short, FileLength shorter than
     // the tags, broken compressed stream): the frames read so far are kept.
     bool truncated = false;

@@ -181,13 +181,18 @@ bool WalkTags(Movie& movie, std::size_t pos, std::size_t end, TimelineOut& out,
                 AddControlTag(movie, counts, current, {code, 0, 0, body});
                 break;
             case tags::kDefineButtonSound:
+            case tags::kDefineButtonCxform: {
                 // Like a definition, it belongs to the main timeline.
+                std::vector<ByteRange>& bodies = code == tags::kDefineButtonSound
+                                                     ? movie.buttonSounds
+                                                     : movie.buttonColorTransforms;
                 if (out.inSprite) {
                     movie.refused = true;
-                } else if (length >= 2 && movie.buttonSounds.size() < 65536) {
-                    movie.buttonSounds.push_back(body);
+                } else if (length >= 2 && bodies.size() < 65536) {
+                    bodies.push_back(body);
                 }
                 break;
+            }
             case tags::kDefineSprite:
                 // The format allows no sprite inside a sprite.
                 if (out.inSprite) {

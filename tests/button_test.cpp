@@ -11,6 +11,7 @@
 #include "flash/render/button_picker.h"
 #include "flash/render/renderer.h"
 #include "tests/flash_fixture.h"
+#include "tools/swf_bits.h"
 
 namespace {
 
@@ -407,6 +408,39 @@ TEST(ButtonMovies, RunTheirConditionActionsAndAnimateTheirStates) {
     mouse(5, 5, true);
     mouse(5, 5, false);
     EXPECT_EQ(player.CurrentFrame(), 2u);
+}
+
+// DefineButtonCxform colours every character of a DefineButton; the first readable one for a
+// button counts, and DefineButton2 buttons keep their records' own transforms.
+TEST(ButtonMovies, DefineButtonCxformColoursADefineButtonsCharacters) {
+    const auto cxform = [](std::uint16_t id, int rMul, int gMul) {
+        Bytes body{static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8)};
+        swfwriter::BitFields bits(body);
+        bits.Put(1, 0);  // no add terms
+        bits.Put(1, 1);  // multiply terms
+        bits.Put(4, 10);
+        for (int mul : {rMul, gMul, 256}) bits.PutSigned(10, mul);
+        return body;
+    };
+    swfwriter::MovieBuilder m = ButtonMovie();
+    m.DefineButton(12, {{kButtonUp | kButtonHitTest, 1, 1}, {kButtonUp, 2, 2}}, {});
+    m.Tag(tags::kDefineButtonCxform, Bytes{12, 0})  // too short: skipped
+        .Tag(tags::kDefineButtonCxform, cxform(12, 128, 256))
+        .Tag(tags::kDefineButtonCxform, cxform(12, 256, 0))
+        .Tag(tags::kDefineButtonCxform, cxform(10, 0, 0))
+        .Tag(tags::kDefineButtonCxform, cxform(99, 0, 0));
+    m.PlaceObject(10, 1, 0, 0).PlaceObject(12, 2, 100 * 20, 0).ShowFrame();
+    Player player(flashtest::Load(m));
+    player.StepFrame();
+    const auto& root = player.Root().Entries();
+    ASSERT_EQ(root.size(), 2u);
+    for (const DisplayEntry& e : root[1].clip->Entries()) {
+        EXPECT_EQ(e.colorTransform.rMul, 128);
+        EXPECT_EQ(e.colorTransform.gMul, 256);
+    }
+    EXPECT_EQ(root[1].clip->Entries().size(), 2u);
+    ASSERT_FALSE(root[0].clip->Entries().empty());
+    EXPECT_TRUE(root[0].clip->Entries()[0].colorTransform.IsIdentity());
 }
 
 // The window point a stage point is drawn at maps back to that stage point, in every mode

@@ -3,6 +3,10 @@
 // with every test run (under the sanitizers natively).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "flash/fuzz_target.h"
 #include "flash/swf_parser.h"
 #include "tools/seed_movies.h"
@@ -45,6 +49,21 @@ TEST(FuzzReplay, SeedsLoadAndSurviveTruncationAndByteFlips) {
     }
     // Truncated movies must mostly still load: the point of keeping what came before a cut.
     EXPECT_GT(loaded, 0u);
+}
+
+// Inputs the fuzzer once found faulty, kept so that the fault stays mended: each is loaded,
+// played and drawn like any fuzzer input (under the sanitizers natively).
+TEST(FuzzReplay, EarlierFindingsRunClean) {
+    std::size_t replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(MORAVEL_FUZZ_FINDINGS)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_FALSE(bytes.empty());
+        flash::FuzzOneInput(bytes.data(), bytes.size());
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 0u);
 }
 
 }  // namespace

@@ -142,4 +142,17 @@ inline std::size_t ColoursShown(HWND window) {
     return colours.size();
 }
 
+// Closes a program's main window with message and waits for the program to end with 0 (a
+// program that does not end within 20 s is ended and counted as a failure).
+inline void CloseAndCheckExit(HWND main, UINT message, WPARAM wParam, PROCESS_INFORMATION& pi) {
+    PostMessageA(main, message, wParam, 0);
+    const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    Check(ended && code == 0, "closing the window ends the program with 0");
+    if (!ended) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
 }  // namespace driver

@@ -208,14 +208,7 @@ int main(int argc, char** argv) {
         SaveScreenshot(found.main, out + "\\moravel-corpus.bmp");
     }
 
-    PostMessageA(found.main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    Check(ended && code == 0, "closing the window ends the program");
-    if (!ended) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    driver::CloseAndCheckExit(found.main, WM_SYSCOMMAND, SC_CLOSE, pi);
     if (!added.empty()) {
         // The program's handles may outlive its process for a moment.
         bool gone = false;

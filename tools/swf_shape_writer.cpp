@@ -1,5 +1,7 @@
 #include "tools/swf_shape_writer.h"
 
+#include "tools/swf_bits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -7,36 +9,6 @@
 namespace swfwriter {
 
 namespace {
-
-// Bit fields most significant bit first, as SWF's records hold them.
-class Bits {
-public:
-    explicit Bits(std::vector<std::uint8_t>& out) : out_(out) {}
-    ~Bits() { Flush(); }
-
-    void Put(unsigned count, std::uint32_t value) {
-        for (unsigned i = count; i-- > 0;) {
-            acc_ = static_cast<std::uint8_t>(acc_ << 1 | (value >> i & 1));
-            if (++used_ == 8) {
-                out_.push_back(acc_);
-                acc_ = 0;
-                used_ = 0;
-            }
-        }
-    }
-    void PutSigned(unsigned count, std::int32_t value) {
-        Put(count, static_cast<std::uint32_t>(value) & (count >= 32 ? ~0u : (1u << count) - 1));
-    }
-    // Pads to the byte boundary, as byte-aligned records start.
-    void Flush() {
-        if (used_ > 0) Put(8 - used_, 0);
-    }
-
-private:
-    std::vector<std::uint8_t>& out_;
-    std::uint8_t acc_ = 0;
-    unsigned used_ = 0;
-};
 
 unsigned SignedWidth(std::int32_t v) {
     unsigned n = 1;
@@ -50,11 +22,6 @@ unsigned UnsignedWidth(std::uint32_t v) {
     return n;
 }
 
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
 void PutColor(std::vector<std::uint8_t>& out, Color c, bool alpha) {
     out.push_back(c.r);
     out.push_back(c.g);
@@ -63,7 +30,7 @@ void PutColor(std::vector<std::uint8_t>& out, Color c, bool alpha) {
 }
 
 void PutMatrix(std::vector<std::uint8_t>& out, const ShapeMatrix& m) {
-    Bits bits(out);
+    BitFields bits(out);
     auto fixed = [](double v) { return static_cast<std::int32_t>(std::lround(v * 65536)); };
     const std::int32_t a = fixed(m.a), b = fixed(m.b), c = fixed(m.c), d = fixed(m.d);
     const bool scale = a != 65536 || d != 65536, rotate = b != 0 || c != 0;
@@ -190,7 +157,7 @@ std::uint16_t ShapeWriter::Line(const LineStyle2& s) {
     PutU16(l, s.width);
     const bool hasFill = s.fillFrom != 0;
     {
-        Bits bits(l);
+        BitFields bits(l);
         bits.Put(2, s.startCap);
         bits.Put(2, s.join);
         bits.Put(1, hasFill);
@@ -280,7 +247,7 @@ std::vector<std::uint8_t> ShapeWriter::Build() const {
     std::vector<std::uint8_t> out;
     PutU16(out, id_);
     auto rect = [&out](const std::int32_t(&r)[4]) {
-        Bits bits(out);
+        BitFields bits(out);
         unsigned n = 1;
         for (std::int32_t v : r) n = std::max(n, SignedWidth(v));
         bits.Put(5, n);
@@ -303,7 +270,7 @@ std::vector<std::uint8_t> ShapeWriter::Build() const {
             static_cast<std::uint8_t>(std::min(fillBits, 15u) << 4 | std::min(lineBits, 15u)));
     };
     putSet(sets_[0]);
-    auto bits = std::make_unique<Bits>(out);
+    auto bits = std::make_unique<BitFields>(out);
     for (const Record& r : records_) {
         if (r.edge) {
             bits->Put(1, 1);
@@ -354,7 +321,7 @@ std::vector<std::uint8_t> ShapeWriter::Build() const {
         change(true, false, r.move);
         bits.reset();  // the arrays start on a byte boundary
         putSet(sets_[r.newSet]);
-        bits = std::make_unique<Bits>(out);
+        bits = std::make_unique<BitFields>(out);
         if (r.fill0 >= 0 || r.fill1 >= 0 || r.line >= 0) change(false, true, false);
     }
     bits->Put(6, 0);  // end of shape

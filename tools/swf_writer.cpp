@@ -1,5 +1,7 @@
 #include "tools/swf_writer.h"
 
+#include "tools/swf_bits.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,46 +15,10 @@ namespace swfwriter {
 
 namespace {
 
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     PutU16(out, v & 0xFFFF);
     PutU16(out, v >> 16);
 }
-
-// Writes bit fields most significant bit first, padding the last byte with zeros.
-class BitWriter {
-public:
-    explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
-    ~BitWriter() { Flush(); }
-
-    void Bits(unsigned count, std::uint32_t value) {
-        for (unsigned i = count; i-- > 0;) {
-            acc_ = static_cast<std::uint8_t>(acc_ << 1 | (value >> i & 1));
-            if (++used_ == 8) {
-                out_.push_back(acc_);
-                acc_ = 0;
-                used_ = 0;
-            }
-        }
-    }
-    void Signed(unsigned count, std::int32_t value) {
-        Bits(count, static_cast<std::uint32_t>(value));
-    }
-    void Flush() {
-        if (used_ > 0) out_.push_back(static_cast<std::uint8_t>(acc_ << (8 - used_)));
-        acc_ = 0;
-        used_ = 0;
-    }
-
-private:
-    std::vector<std::uint8_t>& out_;
-    std::uint8_t acc_ = 0;
-    unsigned used_ = 0;
-};
 
 // Bits a signed field needs to hold v (two's complement, at least 1).
 unsigned SignedBits(std::int32_t v) {
@@ -64,9 +30,9 @@ unsigned SignedBits(std::int32_t v) {
 void PutRect(std::vector<std::uint8_t>& out, const std::int32_t (&r)[4]) {
     unsigned nbits = 1;
     for (std::int32_t v : r) nbits = std::max(nbits, SignedBits(v));
-    BitWriter bits(out);
-    bits.Bits(5, nbits);
-    for (std::int32_t v : r) bits.Signed(nbits, v);
+    BitFields bits(out);
+    bits.Put(5, nbits);
+    for (std::int32_t v : r) bits.PutSigned(nbits, v);
 }
 
 }  // namespace
@@ -247,31 +213,31 @@ MovieBuilder& MovieBuilder::Rectangle(std::uint16_t id, std::int32_t widthTwips,
     p.push_back(fill.b);
     p.push_back(0);
     {
-        BitWriter bits(p);
-        bits.Bits(4, 1);  // NumFillBits
-        bits.Bits(4, 0);  // NumLineBits
+        BitFields bits(p);
+        bits.Put(4, 1);  // NumFillBits
+        bits.Put(4, 0);  // NumLineBits
         // Style change: move to (0,0), fill style 1 on the right-hand side.
-        bits.Bits(1, 0);
-        bits.Bits(5, 0b00101);  // no new styles, no line style, fill1, no fill0, move
-        bits.Bits(5, 1);        // move bits
-        bits.Signed(1, 0);
-        bits.Signed(1, 0);
-        bits.Bits(1, 1);  // FillStyle1 = 1
+        bits.Put(1, 0);
+        bits.Put(5, 0b00101);  // no new styles, no line style, fill1, no fill0, move
+        bits.Put(5, 1);        // move bits
+        bits.PutSigned(1, 0);
+        bits.PutSigned(1, 0);
+        bits.Put(1, 1);  // FillStyle1 = 1
         // Four straight edges: right, down, left, up.
         const unsigned n = std::max(SignedBits(widthTwips), SignedBits(heightTwips));
         const unsigned nb = n < 2 ? 2 : n;
         const std::int32_t edges[4][2] = {
             {widthTwips, 0}, {0, heightTwips}, {-widthTwips, 0}, {0, -heightTwips}};
         for (const auto& e : edges) {
-            bits.Bits(1, 1);  // edge
-            bits.Bits(1, 1);  // straight
-            bits.Bits(4, nb - 2);
-            bits.Bits(1, 0);  // not a general line
+            bits.Put(1, 1);  // edge
+            bits.Put(1, 1);  // straight
+            bits.Put(4, nb - 2);
+            bits.Put(1, 0);  // not a general line
             const bool vertical = e[0] == 0;
-            bits.Bits(1, vertical ? 1 : 0);
-            bits.Signed(nb, vertical ? e[1] : e[0]);
+            bits.Put(1, vertical ? 1 : 0);
+            bits.PutSigned(nb, vertical ? e[1] : e[0]);
         }
-        bits.Bits(6, 0);  // end of shape
+        bits.Put(6, 0);  // end of shape
     }
     return Tag(2, p);
 }
@@ -283,13 +249,13 @@ MovieBuilder& MovieBuilder::PlaceObject(std::uint16_t id, std::uint16_t depth, s
     PutU16(p, depth);
     PutU16(p, id);
     {
-        BitWriter bits(p);
-        bits.Bits(1, 0);  // no scale
-        bits.Bits(1, 0);  // no rotate
+        BitFields bits(p);
+        bits.Put(1, 0);  // no scale
+        bits.Put(1, 0);  // no rotate
         const unsigned n = std::max(SignedBits(xTwips), SignedBits(yTwips));
-        bits.Bits(5, n);
-        bits.Signed(n, xTwips);
-        bits.Signed(n, yTwips);
+        bits.Put(5, n);
+        bits.PutSigned(n, xTwips);
+        bits.PutSigned(n, yTwips);
     }
     return Tag(26, p);
 }
@@ -342,27 +308,27 @@ namespace {
 
 void PutMatrix(std::vector<std::uint8_t>& out, const Matrix& m) {
     auto fixed = [](double v) { return static_cast<std::int32_t>(std::lround(v * 65536)); };
-    BitWriter bits(out);
+    BitFields bits(out);
     const bool scale = m.a != 1 || m.d != 1;
-    bits.Bits(1, scale ? 1 : 0);
+    bits.Put(1, scale ? 1 : 0);
     if (scale) {
         const unsigned n = std::max(SignedBits(fixed(m.a)), SignedBits(fixed(m.d)));
-        bits.Bits(5, n);
-        bits.Signed(n, fixed(m.a));
-        bits.Signed(n, fixed(m.d));
+        bits.Put(5, n);
+        bits.PutSigned(n, fixed(m.a));
+        bits.PutSigned(n, fixed(m.d));
     }
     const bool rotate = m.b != 0 || m.c != 0;
-    bits.Bits(1, rotate ? 1 : 0);
+    bits.Put(1, rotate ? 1 : 0);
     if (rotate) {
         const unsigned n = std::max(SignedBits(fixed(m.b)), SignedBits(fixed(m.c)));
-        bits.Bits(5, n);
-        bits.Signed(n, fixed(m.b));
-        bits.Signed(n, fixed(m.c));
+        bits.Put(5, n);
+        bits.PutSigned(n, fixed(m.b));
+        bits.PutSigned(n, fixed(m.c));
     }
     const unsigned n = std::max(SignedBits(m.tx), SignedBits(m.ty));
-    bits.Bits(5, n);
-    bits.Signed(n, m.tx);
-    bits.Signed(n, m.ty);
+    bits.Put(5, n);
+    bits.PutSigned(n, m.tx);
+    bits.PutSigned(n, m.ty);
 }
 
 void PutColorTransform(std::vector<std::uint8_t>& out, const ColorTransform& cx, bool alpha) {
@@ -372,12 +338,12 @@ void PutColorTransform(std::vector<std::uint8_t>& out, const ColorTransform& cx,
         if (cx.hasMul) n = std::max(n, SignedBits(cx.mul[i]));
         if (cx.hasAdd) n = std::max(n, SignedBits(cx.add[i]));
     }
-    BitWriter bits(out);
-    bits.Bits(1, cx.hasAdd ? 1 : 0);
-    bits.Bits(1, cx.hasMul ? 1 : 0);
-    bits.Bits(4, n);
-    for (int i = 0; cx.hasMul && i < channels; ++i) bits.Signed(n, cx.mul[i]);
-    for (int i = 0; cx.hasAdd && i < channels; ++i) bits.Signed(n, cx.add[i]);
+    BitFields bits(out);
+    bits.Put(1, cx.hasAdd ? 1 : 0);
+    bits.Put(1, cx.hasMul ? 1 : 0);
+    bits.Put(4, n);
+    for (int i = 0; cx.hasMul && i < channels; ++i) bits.PutSigned(n, cx.mul[i]);
+    for (int i = 0; cx.hasAdd && i < channels; ++i) bits.PutSigned(n, cx.add[i]);
 }
 
 void PutString(std::vector<std::uint8_t>& out, std::string_view text) {

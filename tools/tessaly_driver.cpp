@@ -74,16 +74,8 @@ Found Start(const std::string& tessaly, const std::string& movie, PROCESS_INFORM
     return found;
 }
 
-// Closes the window and waits for the program to end with 0.
 void Close(const Found& found, PROCESS_INFORMATION& pi) {
-    PostMessageA(found.main, WM_CLOSE, 0, 0);
-    const bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    Check(ended && code == 0, "closing the window ends the program with 0");
-    if (!ended) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    driver::CloseAndCheckExit(found.main, WM_CLOSE, 0, pi);
 }
 
 }  // namespace

@@ -744,6 +744,9 @@ void Renderer::CompositeLayer(const Level& layer, const Pixel* pixels) {
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && drawnOn == 0) return;
     // A filter layer may reach past its parent: only the part over the parent lands.
     const PixelRect r = Intersect(layer.rect, levels_[parent].rect);
+    // A filter layer that lies wholly in the reach past the parent's edge lands nowhere (its
+    // buffer may even be empty).
+    if (IsEmpty(r)) return;
     const int width = r.Width();
     const std::size_t stride = layer.rect.Width();
     const bool transform = !layer.cx.IsIdentity();
