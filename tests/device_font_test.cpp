@@ -3,10 +3,15 @@
 // and Chinese glyphs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "flash/player.h"
 #include "flash/render/device_font.h"
 #include "flash/render/edit_text.h"
+#include "flash/render/stage_drawer.h"
+#include "flash/swf_parser.h"
+#include "tools/swf_writer.h"
 
 namespace {
 
@@ -145,12 +150,18 @@ INSTANTIATE_TEST_SUITE_P(Fields, DeviceFieldLayout,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The system's own fonts (Debian's DejaVu and WenQuanYi faces natively, GDI's under Wine).
-TEST(DeviceFonts, TheSystemGivesLatinAndChineseGlyphs) {
+class SystemFonts : public ::testing::Test {
+protected:
+    void SetUp() override {
 #ifndef _WIN32
-    if (!std::filesystem::exists("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf") ||
-        !std::filesystem::exists("/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"))
-        GTEST_SKIP() << "fonts-dejavu-core and fonts-wqy-zenhei are not installed";
+        if (!std::filesystem::exists("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf") ||
+            !std::filesystem::exists("/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"))
+            GTEST_SKIP() << "fonts-dejavu-core and fonts-wqy-zenhei are not installed";
 #endif
+    }
+};
+
+TEST_F(SystemFonts, TheSystemGivesLatinAndChineseGlyphs) {
     DeviceFontSource& source = SystemFontSource();
     for (const char* name : {"_sans", "_serif", "_typewriter", "No Such Face"}) {
         SCOPED_TRACE(name);
@@ -169,6 +180,54 @@ TEST(DeviceFonts, TheSystemGivesLatinAndChineseGlyphs) {
             // Letters stand on the baseline: mostly above it, with y down.
             EXPECT_LT(shape.extent.yMin, -kDeviceEmSquare / 2);
         }
+    }
+}
+
+// A movie of six fields in the device face "宋体", one Chinese character each, drawn through
+// the whole engine: every character inks its own box, and no two look alike.
+TEST_F(SystemFonts, ChineseFieldsDrawInsideTheirBoxes) {
+    constexpr int kCell = 40, kBox = 36;  // pixels
+    const char* const chars[] = {"\xE4\xB8\xAD", "\xE6\x96\x87", "\xE5\xAD\x97",
+                                 "\xE4\xBD\x93", "\xE6\xB5\x8B", "\xE8\xAF\x95"};  // 中文字体测试
+    swfwriter::MovieBuilder m;
+    m.Version(10).StagePixels(kCell * 6, kCell).BackgroundColor({255, 255, 255});
+    m.DeviceFont(1, "\xE5\xAE\x8B\xE4\xBD\x93");  // 宋体
+    for (int i = 0; i < 6; ++i) {
+        swfwriter::EditTextSpec field;
+        field.id = static_cast<std::uint16_t>(10 + i);
+        field.bounds[0] = i * kCell * 20;
+        field.bounds[1] = (i * kCell + kBox) * 20;
+        field.bounds[3] = kBox * 20;
+        field.fontId = 1;
+        field.height = 24 * 20;
+        field.text = chars[i];
+        m.DefineEditText(field).PlaceObject(field.id, static_cast<std::uint16_t>(i + 1), 0, 0);
+    }
+    m.ShowFrame();
+    LoadResult loaded = ParseMovie(m.Build());
+    ASSERT_TRUE(loaded.Ok());
+    Player player(std::move(loaded.movie));
+    player.StepFrame();
+    StageDrawer drawer(player.GetMovie());
+    Renderer renderer;
+    PixelBuffer surface(kCell * 6, kCell);
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    std::vector<std::vector<bool>> shapes(6, std::vector<bool>(kCell * kCell));
+    for (int y = 0; y < kCell; ++y) {
+        for (int x = 0; x < kCell * 6; ++x) {
+            if (surface.At(x, y) == 0xFFFFFFFFu) continue;
+            const int cell = x / kCell;
+            EXPECT_TRUE(x % kCell < kBox && y < kBox)
+                << "ink outside the boxes at " << x << "," << y;
+            shapes[cell][y * kCell + x % kCell] = true;
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(chars[i]);
+        // A 24-pixel character covers a good part of its cell.
+        EXPECT_GT(std::count(shapes[i].begin(), shapes[i].end(), true), 40);
+        for (int j = 0; j < i; ++j)
+            EXPECT_TRUE(shapes[i] != shapes[j]) << "looks like " << chars[j];
     }
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "flash/render/blend.h"
+#include "flash/render/flatten.h"
 #include "flash/render/fuzz_shape.h"
 #include "flash/render/paint.h"
 #include "flash/render/renderer.h"
@@ -184,6 +185,59 @@ TEST(Render, PlacementMatrixMovesAndScalesTheShape) {
                 << x << "," << y;
         }
     }
+}
+
+struct SubTwipCase {
+    double scale, tx;
+    const char* picture;  // 5 x 3 pixels
+};
+
+class AliasedEdgeBetweenTwips : public ::testing::TestWithParam<SubTwipCase> {};
+
+// A rectangle from 1.5 to 4.5 pixels across: where a scale puts its left edge between twips,
+// the edge is drawn at the nearest 256th of a pixel, not pulled onto a twip first; a
+// translation, though, is held at whole twips.
+TEST_P(AliasedEdgeBetweenTwips, LandsOnTheNearest256thOfAPixel) {
+    const SubTwipCase& c = GetParam();
+    DrawRequest r = Request(BlackRect(30, 20, 60, 20), 5, 3);
+    r.placement = Matrix::Translate(c.tx, 0) * Matrix::Scale(c.scale, 1);
+    EXPECT_EQ(Picture(DrawShapeBody(r), kBlack, kWhite), c.picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, AliasedEdgeBetweenTwips,
+    ::testing::Values(SubTwipCase{1, 0, ".....\n.###.\n.....\n"},      // the centre on the edge
+                      SubTwipCase{1.01, 0, ".....\n..###\n.....\n"},   // 1.515: past the centre
+                      SubTwipCase{1.001, 0, ".....\n.####\n.....\n"},  // 4.5045 is 1153/256
+                      SubTwipCase{1, 0.014, ".....\n.###.\n.....\n"},  // moved back to 1.5
+                      SubTwipCase{1, 0.026, ".....\n..###\n.....\n"}   // moved on to 1.55
+                      ));
+
+TEST(Flatten, PlacedChordEndsSitOnWholeShapeUnits) {
+    // Counted from the curve as drawn: at 20 times the size it bends 20 times as much and
+    // takes about sqrt(20) times the chords.
+    const Point p0{0, 0}, c{19, 0}, p1{21, 21};
+    const Matrix toPixels = Matrix::Translate(3, 2) * Matrix::Scale(0.05, 0.05);
+    std::vector<Point> small, large;
+    FlattenPlacedQuad(toPixels, p0, c, p1, 0.125, [&](Point p) { small.push_back(p); });
+    FlattenPlacedQuad(Matrix::Scale(20, 20) * toPixels, p0, c, p1, 0.125,
+                      [&](Point p) { large.push_back(p); });
+    ASSERT_EQ(small.size(), 2u);
+    EXPECT_EQ(large.size(), 9u);
+    // The midpoint (14.75, 5.25) is held at (15, 5) before it is placed.
+    EXPECT_EQ(small[0], toPixels.Apply({15, 5}));
+    EXPECT_EQ(small[1], toPixels.Apply(p1));
+    for (const Point& q : large) {
+        const Point unit{q.x - 60, q.y - 40};  // back into shape units
+        EXPECT_EQ(unit.x, std::floor(unit.x)) << unit.x;
+        EXPECT_EQ(unit.y, std::floor(unit.y)) << unit.y;
+    }
+    // Halves round up, below zero too.
+    std::vector<Point> halves;
+    FlattenPlacedQuad(Matrix{}, {-3, 0}, {-1, 1}, {3, 0}, 0.5,
+                      [&](Point p) { halves.push_back(p); });
+    ASSERT_EQ(halves.size(), 2u);
+    EXPECT_EQ(halves[0], (Point{0, 1}));  // from (-0.5, 0.5)
 }
 
 // A linear gradient across a 256-pixel row, black at ratio 0 to white at 255, red at 100:

@@ -2,7 +2,9 @@
 // draws once decoded, one past the size limit stays undrawn while the rest of the frame
 // draws, and a button that shows itself costs a bounded number of parts; a glow cast from
 // just off the stage reaches into view, and an object too large to filter draws unfiltered;
-// the pictures kept of filtered objects are those that drawing afresh gives, frame by frame.
+// objects cached as bitmaps or with an opaque background land on whole pixels, the
+// background filling their picture; the pictures kept of filtered objects are those that
+// drawing afresh gives, frame by frame.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -209,6 +211,45 @@ TEST(StageDrawing, KeptFilteredPicturesAreThoseDrawnAfresh) {
         shown = keeping.Stats().keptFilters;
     }
     EXPECT_EQ(afresh.Stats().keptFilters, 0u);
+}
+
+TEST(StageDrawing, CachedObjectsLandOnWholePixelsOverTheirBackground) {
+    swfwriter::MovieBuilder m;
+    m.StagePixels(40, 10).BackgroundColor({255, 255, 255});
+    m.Rectangle(1, 80, 80, {255, 0, 0});  // 4 x 4 pixels
+    // A sprite of two such squares with a gap of 2 pixels between them: 10 pixels wide.
+    swfwriter::MovieBuilder pair;
+    pair.PlaceObject(1, 1, 0, 0).PlaceObject(1, 2, 120, 0).ShowFrame();
+    m.DefineSprite(2, pair);
+    swfwriter::Place cached;
+    cached.characterId = 1;
+    cached.matrix = swfwriter::Matrix{1, 0, 0, 1, 30, 50};  // x 1.5 to 5.5
+    cached.cacheAsBitmap = 1;
+    swfwriter::Place backed;
+    backed.depth = 2;
+    backed.characterId = 2;
+    backed.matrix = swfwriter::Matrix{1, 0, 0, 1, 410, 50};  // x 20.5 to 30.5
+    backed.background = swfwriter::Rgba{0, 255, 0, 0};       // opaque whatever its alpha says
+    m.PlaceObject3(cached).PlaceObject3(backed).ShowFrame();
+    LoadResult loaded = ParseMovie(m.Build());
+    ASSERT_TRUE(loaded.Ok());
+    Player player(std::move(loaded.movie));
+    player.StepFrame();
+    StageDrawer drawer(player.GetMovie());
+    Renderer renderer;
+    renderer.SetQuality(Quality::Low);
+    PixelBuffer surface(40, 10);
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    // Each moves half a pixel right, to x 2 and x 21; the sprite's gap shows its background.
+    const std::pair<int, Pixel> row[] = {{1, 0xFFFFFFFF},  {2, 0xFFFF0000},  {5, 0xFFFF0000},
+                                         {6, 0xFFFFFFFF},  {20, 0xFFFFFFFF}, {21, 0xFFFF0000},
+                                         {25, 0xFF00FF00}, {26, 0xFF00FF00}, {27, 0xFFFF0000},
+                                         {30, 0xFFFF0000}, {31, 0xFFFFFFFF}};
+    for (const auto& [x, pixel] : row) EXPECT_EQ(surface.At(x, 5), pixel) << "x " << x;
+    // The background covers the picture's rows only: the squares' 4 pixels from y 3.
+    EXPECT_EQ(surface.At(25, 3), 0xFF00FF00u);
+    EXPECT_EQ(surface.At(25, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(surface.At(25, 7), 0xFFFFFFFFu);
 }
 
 }  // namespace

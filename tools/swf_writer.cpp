@@ -199,6 +199,41 @@ MovieBuilder& MovieBuilder::ShowFrame() {
     return Tag(1, {});
 }
 
+MovieBuilder& MovieBuilder::DeviceFont(std::uint16_t id, std::string_view name, bool bold,
+                                       bool italic) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, id);
+    // Flags: no layout, narrow offsets and codes; italic, bold.
+    p.push_back(static_cast<std::uint8_t>((italic ? 0x02 : 0) | (bold ? 0x01 : 0)));
+    p.push_back(0);  // language
+    const std::size_t length = std::min<std::size_t>(name.size(), 255);
+    p.push_back(static_cast<std::uint8_t>(length));
+    p.insert(p.end(), name.begin(), name.begin() + static_cast<std::ptrdiff_t>(length));
+    PutU16(p, 0);  // no glyphs
+    PutU16(p, 0);  // the code table's offset, past no offsets
+    return Tag(48, p);
+}
+
+MovieBuilder& MovieBuilder::DefineEditText(const EditTextSpec& f) {
+    std::vector<std::uint8_t> p;
+    PutU16(p, f.id);
+    PutRect(p, f.bounds);
+    // HasText, WordWrap, Multiline, ReadOnly, HasTextColor, HasFont; HTML, UseOutlines.
+    p.push_back(static_cast<std::uint8_t>(0x80 | (f.wordWrap ? 0x40 : 0) |
+                                          (f.multiline ? 0x20 : 0) | 0x08 | 0x04 |
+                                          (f.fontId != 0 ? 0x01 : 0)));
+    p.push_back(static_cast<std::uint8_t>((f.html ? 0x02 : 0) | (f.useOutlines ? 0x01 : 0)));
+    if (f.fontId != 0) {
+        PutU16(p, f.fontId);
+        PutU16(p, f.height);
+    }
+    p.insert(p.end(), {f.color.r, f.color.g, f.color.b, f.color.a});
+    p.push_back(0);  // no variable name
+    p.insert(p.end(), f.text.begin(), f.text.end());
+    p.push_back(0);
+    return Tag(37, p);
+}
+
 MovieBuilder& MovieBuilder::Rectangle(std::uint16_t id, std::int32_t widthTwips,
                                       std::int32_t heightTwips, Rgb fill) {
     std::vector<std::uint8_t> p;

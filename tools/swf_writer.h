@@ -172,6 +172,21 @@ struct ButtonConditionAction {
     Actions actions;
 };
 
+// A DefineEditText field with its initial text, shown in a device font (no outlines) or the
+// embedded glyphs of font `fontId`.
+struct EditTextSpec {
+    std::uint16_t id = 0;
+    std::int32_t bounds[4] = {0, 2000, 0, 400};  // twips: xMin, xMax, yMin, yMax
+    std::uint16_t fontId = 0;                    // 0: none
+    std::uint16_t height = 240;                  // twips
+    Rgba color{0, 0, 0, 255};
+    bool multiline = false;
+    bool wordWrap = false;
+    bool html = false;
+    bool useOutlines = false;
+    std::string text;  // UTF-8 from SWF 6 on
+};
+
 class MovieBuilder {
 public:
     MovieBuilder& Version(std::uint8_t version);
@@ -213,6 +228,10 @@ public:
                                const std::optional<ColorTransform>& colorTransform = {});
     MovieBuilder& PlaceObject2(const Place& place);
     MovieBuilder& PlaceObject3(const Place& place);
+    // DefineFont2 `id` named `name` (UTF-8) with no glyphs: a face for device-font text.
+    MovieBuilder& DeviceFont(std::uint16_t id, std::string_view name, bool bold = false,
+                             bool italic = false);
+    MovieBuilder& DefineEditText(const EditTextSpec& field);
     MovieBuilder& RemoveObject(std::uint16_t id, std::uint16_t depth);
     MovieBuilder& RemoveObject2(std::uint16_t depth);
     MovieBuilder& DoInitAction(std::uint16_t spriteId, const Actions& actions);

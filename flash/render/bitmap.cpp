@@ -46,9 +46,11 @@ std::uint32_t Premul(std::uint32_t c, std::uint32_t a) {
     return (c * a + 127) / 255;
 }
 
-// Straight RGBA bytes (and an optional alpha plane replacing their alpha) turned, where they
-// lie, into premultiplied pixels. Opaque pictures (every JPEG without a plane) only swap red
-// and blue, in one pass the compiler vectorises; the rest premultiply after it.
+// RGBA bytes (and an optional alpha plane replacing their alpha) turned, where they lie, into
+// premultiplied pixels. The bytes are straight colour, except under a JPEG's alpha plane:
+// there the colour was multiplied by the plane when the movie was made, so a channel is only
+// held to its alpha, as in the lossless alpha formats. Opaque pictures (every JPEG without a
+// plane) only swap red and blue, in one pass the compiler vectorises; the rest after it.
 void FromRgba(std::uint8_t* rgba, const std::uint8_t* alpha, std::size_t count) {
     auto* px = reinterpret_cast<std::uint32_t*>(rgba);
     std::uint32_t all = 0xFF000000u;
@@ -63,9 +65,15 @@ void FromRgba(std::uint8_t* rgba, const std::uint8_t* alpha, std::size_t count) 
     for (std::size_t i = 0; i < count; ++i) {
         Pixel p;
         std::memcpy(&p, px + i, 4);
-        const std::uint32_t a = alpha != nullptr ? alpha[i] : PixelA(p);
-        if (a == 255 && PixelA(p) == 255) continue;
-        p = PackPixel(a, Premul(PixelR(p), a), Premul(PixelG(p), a), Premul(PixelB(p), a));
+        if (alpha != nullptr) {
+            const std::uint32_t a = alpha[i];
+            p = PackPixel(a, std::min(PixelR(p), a), std::min(PixelG(p), a),
+                          std::min(PixelB(p), a));
+        } else {
+            const std::uint32_t a = PixelA(p);
+            if (a == 255) continue;
+            p = PackPixel(a, Premul(PixelR(p), a), Premul(PixelG(p), a), Premul(PixelB(p), a));
+        }
         std::memcpy(px + i, &p, 4);
     }
 }
@@ -96,6 +104,7 @@ BitmapStatus DecodeImage(std::span<const std::uint8_t> tables, std::span<const s
     if (jpeg) {
         joined = JoinJpeg(tables, image);
         stream = joined;
+        if (!JpegHuffmanTablesFit(stream)) return BitmapStatus::Unreadable;
     }
     if (stream.size() > static_cast<std::size_t>(INT32_MAX)) return BitmapStatus::Unreadable;
     const auto* bytes = stream.data();
@@ -218,6 +227,35 @@ bool Bitmap::Allocate(int w, int h) {
     if (data == nullptr) return false;
     width = w;
     height = h;
+    return true;
+}
+
+bool JpegHuffmanTablesFit(std::span<const std::uint8_t> d) {
+    std::size_t at = 2;  // past the start of image
+    while (at + 4 <= d.size()) {
+        // Entropy-coded data and fill bytes are stepped over; in coded data a 0xFF is always
+        // followed by 0 or a restart marker, so no table marker is ever found there.
+        if (d[at] != 0xFF || d[at + 1] == 0xFF) {
+            ++at;
+            continue;
+        }
+        const std::uint8_t marker = d[at + 1];
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += 2;  // markers without a length
+            continue;
+        }
+        const std::size_t end = std::min(d.size(), at + 2 + (d[at + 2] << 8 | d[at + 3]));
+        if (marker == 0xC4) {
+            // Tables: a class and id byte, 16 code counts, then as many code values.
+            for (std::size_t p = at + 4; p + 17 <= end;) {
+                std::size_t codes = 0;
+                for (std::size_t i = 1; i <= 16; ++i) codes += d[p + i];
+                if (codes > 256) return false;
+                p += 17 + codes;
+            }
+        }
+        at = std::max(end, at + 2);
+    }
     return true;
 }
 

@@ -63,6 +63,11 @@ BitmapStatus DecodeBitmap(std::uint16_t tagCode, std::span<const std::uint8_t> b
                           std::span<const std::uint8_t> jpegTables, std::size_t budgetBytes,
                           Bitmap& out);
 
+// False when a JPEG's Huffman table definition lists more than 256 codes: the decoder
+// (stb_image as Debian ships it) writes past its tables for those, so such a picture is
+// refused before it is decoded.
+bool JpegHuffmanTablesFit(std::span<const std::uint8_t> jpeg);
+
 // One JPEG stream from the shared tables and an image's data, as SWF files store them: the
 // start and end markers between (and the stray end-start pair many files carry at the start
 // of their data) are dropped, so that a strict decoder sees one image. Either part may be

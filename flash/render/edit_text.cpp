@@ -284,6 +284,16 @@ double Advance(const Format& f, int glyph) {
     return (e.xMax - std::min(e.xMin, 0)) * Scale(f);
 }
 
+// Flash Player draws a field's glyphs in white and tints them with the text's colour as a
+// colour transform: each channel becomes an 8.8 multiplier (c * 256 / 255, cut down) of white.
+// 0 and 255 stay as they are; every channel between comes out one lower.
+Rgba Ink(Rgba c) {
+    auto tint = [](std::uint8_t v) {
+        return static_cast<std::uint8_t>(255 * (v * 256 / 255) >> 8);
+    };
+    return {tint(c.r), tint(c.g), tint(c.b), c.a};
+}
+
 struct Placed {
     const Run* run;
     std::size_t index;  // into run->text
@@ -365,9 +375,10 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
     out.bounds = field.bounds;
     if (device != nullptr && !UsesDeviceFonts(field, fonts)) device = nullptr;
     const std::vector<Paragraph> paragraphs = Paragraphs(field, fonts, utf8, device);
+    // Lines wrap, and are aligned, between the gutters on both sides.
     const double left = field.bounds.xMin + kGutter + field.leftMargin;
-    const double width =
-        std::max(0.0, field.bounds.WidthTwips() - kGutter - field.leftMargin - field.rightMargin);
+    const double width = std::max(
+        0.0, field.bounds.WidthTwips() - 2 * kGutter - field.leftMargin - field.rightMargin);
     double top = field.bounds.yMin + kGutter;
     // A single-line field never wraps.
     const bool wraps = field.wordWrap && field.multiline;
@@ -452,7 +463,7 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
                 out.underlines.push_back(
                     {Rect{static_cast<std::int32_t>(std::lround(underlineFrom)),
                           static_cast<std::int32_t>(std::lround(to)), y, y + 20},
-                     current->format.color});
+                     Ink(current->format.color)});
             };
             for (const Placed& c : line) {
                 if (c.run != current) {
@@ -462,7 +473,7 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
                     TextRecord r;
                     r.fontId = c.run->format.font != nullptr ? c.run->format.font->id : 0;
                     r.font = c.run->format.font;
-                    r.color = c.run->format.color;
+                    r.color = Ink(c.run->format.color);
                     r.height = static_cast<std::uint16_t>(c.run->format.height);
                     r.x = static_cast<std::int32_t>(std::lround(x));
                     r.y = static_cast<std::int32_t>(std::lround(baseline));
@@ -508,7 +519,7 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
     } else {
         // Text past the box's bottom or its right side is cut at the box.
         out.clipped = bottom > field.bounds.yMax + 1 ||
-                      widest > width + field.leftMargin + field.rightMargin + 1;
+                      widest > width + kGutter + field.leftMargin + field.rightMargin + 1;
     }
     return out;
 }

@@ -52,6 +52,16 @@ inline std::uint32_t WithMask(std::uint32_t k, std::uint8_t m) {
     return (k * m + 127) / 255;
 }
 
+// A placement's translation held at whole twips of the device (1/20 pixel), as Flash Player
+// keeps its matrices: a shape nested in a scaled parent lands where the parent's twips put it,
+// not between them. The scale and rotation stay as they are.
+Matrix OnWholeTwips(Matrix m) {
+    auto twips = [](double v) { return std::isfinite(v) ? std::round(v * 20) / 20 : v; };
+    m.tx = twips(m.tx);
+    m.ty = twips(m.ty);
+    return m;
+}
+
 int Log2(int v) {
     return v >= 16 ? 4 : v >= 4 ? 2 : 0;
 }
@@ -332,8 +342,8 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
     // the device's left or top edge is drawn moved by whole pixels, which the sinks take back.
     shiftX_ = std::max(-reach.left, 0);
     shiftY_ = std::max(-reach.top, 0);
-    const Matrix m =
-        shiftX_ != 0 || shiftY_ != 0 ? Matrix::Translate(shiftX_, shiftY_) * placed : placed;
+    const Matrix m = OnWholeTwips(
+        shiftX_ != 0 || shiftY_ != 0 ? Matrix::Translate(shiftX_, shiftY_) * placed : placed);
     reach = PixelRect{reach.left + shiftX_, reach.top + shiftY_, reach.right + shiftX_,
                       reach.bottom + shiftY_};
     if (building) {
@@ -344,13 +354,11 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
                 const Edge& e = shape.edges[i];
                 // Any fill counts; which one does not matter.
                 const std::uint16_t f0 = e.fill0 != 0, f1 = e.fill1 != 0;
-                const Point p0 = m.Apply({double(e.x0), double(e.y0)});
-                const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+                const Point p0{double(e.x0), double(e.y0)}, p1{double(e.x1), double(e.y1)};
                 if (e.curved) {
-                    scan_.AddQuad(p0, m.Apply({double(e.cx), double(e.cy)}), p1, f0, f1,
-                                  kCurveTolerance);
+                    scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, f0, f1, kCurveTolerance);
                 } else {
-                    scan_.AddLine(p0, p1, f0, f1);
+                    scan_.AddLine(m.Apply(p0), m.Apply(p1), f0, f1);
                 }
             }
             stats_.lines += scan_.LineCount();
@@ -393,13 +401,12 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
         for (std::uint32_t i = g.firstEdge; i < end; ++i) {
             const Edge& e = shape.edges[i];
             if (e.fill0 == e.fill1) continue;
-            const Point p0 = m.Apply({double(e.x0), double(e.y0)});
-            const Point p1 = m.Apply({double(e.x1), double(e.y1)});
+            const Point p0{double(e.x0), double(e.y0)}, p1{double(e.x1), double(e.y1)};
             if (e.curved) {
-                scan_.AddQuad(p0, m.Apply({double(e.cx), double(e.cy)}), p1, e.fill0, e.fill1,
+                scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, e.fill0, e.fill1,
                               kCurveTolerance);
             } else {
-                scan_.AddLine(p0, p1, e.fill0, e.fill1);
+                scan_.AddLine(m.Apply(p0), m.Apply(p1), e.fill0, e.fill1);
             }
         }
         stats_.lines += scan_.LineCount();

@@ -9,14 +9,16 @@ namespace flash::render {
 
 namespace {
 
-// Device positions are rounded to twentieths of a pixel ("units", twips at scale 1) and then
-// held as 1/256 of a pixel, as the pictures Flash Player drew show it doing: a point at a
-// whole twip lands on the nearest 256th, 0.05 px becoming 13/256 px, which decides samples
-// lying within a hundredth of a twip of an edge. Positions stay multiples of 5/64 of a unit
-// in doubles, and a sample's position is a whole or half number of units, so the crossing of
-// a line with a sample row is worked out exactly whenever it is representable at all: a line
-// through a sample's very centre puts the sample on the side the fill rule says, never on
-// one chosen by rounding.
+// Device positions are rounded to 1/256 of a pixel, as the pictures Flash Player drew show it
+// doing: a point at a whole twip (at scale 1) lands on the nearest 256th, 0.05 px becoming
+// 13/256 px, and a point that a rotation or scale puts between twips is not pulled onto one
+// first (the renderer keeps placements' translations and curves' chord ends on whole twips
+// before they come here). This decides samples lying within a hundredth of a twip of an edge.
+// Positions are held in units of 1/20 pixel (twips at scale 1), multiples of 5/64 of a unit in
+// doubles, and a sample's position is a whole or half number of units, so the crossing of a
+// line with a sample row is worked out exactly whenever it is representable at all: a line
+// through a sample's very centre puts the sample on the side the fill rule says, never on one
+// chosen by rounding.
 constexpr double kUnits = 20;
 constexpr double kFixed = 256;  // steps per pixel of the positions that are drawn
 
@@ -30,7 +32,7 @@ double RoundHalfAway(double v) {
 
 // A device position in pixels to the units it is drawn at.
 double Snap(double v) {
-    return RoundHalfAway(RoundHalfAway(v * kUnits) * (kFixed / kUnits)) * (kUnits / kFixed);
+    return RoundHalfAway(v * kFixed) * (kUnits / kFixed);
 }
 
 Point Snap(Point p) {
@@ -93,11 +95,11 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
     lines_.push_back(line);
 }
 
-void ScanConverter::AddQuad(Point p0, Point c, Point p1, std::uint16_t fill0, std::uint16_t fill1,
-                            double tolerance) {
+void ScanConverter::AddQuad(const Matrix& toDevice, Point p0, Point c, Point p1,
+                            std::uint16_t fill0, std::uint16_t fill1, double tolerance) {
     if (fill0 == fill1) return;
-    Point prev = p0;
-    FlattenQuad(p0, c, p1, tolerance, [&](Point p) {
+    Point prev = toDevice.Apply(p0);
+    FlattenPlacedQuad(toDevice, p0, c, p1, tolerance, [&](Point p) {
         AddLine(prev, p, fill0, fill1);
         prev = p;
     });

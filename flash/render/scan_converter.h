@@ -61,9 +61,10 @@ public:
     int SamplesPerPixel() const { return s_ * s_; }
 
     void AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16_t fill1);
-    // A quadratic curve, flattened so that no point strays more than `tolerance` pixels.
-    void AddQuad(Point p0, Point control, Point p1, std::uint16_t fill0, std::uint16_t fill1,
-                 double tolerance);
+    // A quadratic curve in a shape's units (twips) drawn through `toDevice`, flattened so that
+    // no point strays more than `tolerance` pixels (see FlattenPlacedQuad).
+    void AddQuad(const Matrix& toDevice, Point p0, Point control, Point p1, std::uint16_t fill0,
+                 std::uint16_t fill1, double tolerance);
     bool Empty() const { return lines_.empty(); }
     // Lines were refused since Reset because kMaxLines was reached.
     bool Limited() const { return limited_; }

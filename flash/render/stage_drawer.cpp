@@ -38,6 +38,8 @@ int Low(double v) {
 int High(double v) {
     return static_cast<int>(std::clamp(std::ceil(v), -1e9, 1e9));
 }
+// Device pixels that still fit in twips (int32) once multiplied by 20.
+constexpr int kMaxTwipPixels = 100'000'000;
 
 // A bitmap placed on its own: a rectangle of its size filled with it, one pixel to 20 twips,
 // unsmoothed and clipped.
@@ -290,31 +292,35 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
     }
     const bool filtered = !filters_.empty();
     const bool layer = !asMask && (e.blendMode != BlendMode::Normal || filtered);
+    // Flash Player draws a filtered object, one cached as a bitmap and one with an opaque
+    // background as a picture of itself whose corner lands on the nearest whole pixel: the
+    // object moves with it.
+    const bool picture = !asMask && (filtered || e.cacheAsBitmap || e.opaqueBackground);
     // A layer is composited with the whole transform; its content is drawn untransformed in
     // colour, so that the group, not each shape, takes the colour and alpha. A filtered
     // object's shadows and glows take its colour transform too.
     const ColorTransform inner = layer ? ColorTransform{} : cx * e.colorTransform;
+    // What the entry draws, in device pixels (left, top, right, bottom); empty when nothing.
+    double box[4] = {1e300, 1e300, -1e300, -1e300};
+    if (layer || picture) AddBounds(e, m, box, 0);
+    const bool drawsSomething = box[0] <= box[2] && box[1] <= box[3];
+    if (picture && drawsSomething) {
+        const double dx = std::round(box[0]) - box[0], dy = std::round(box[1]) - box[1];
+        if (std::abs(dx) < 1 && std::abs(dy) < 1) {
+            placed.tx += dx;
+            placed.ty += dy;
+            box[0] += dx;
+            box[2] += dx;
+            box[1] += dy;
+            box[3] += dy;
+        }
+    }
     if (layer) {
         // The layer covers what the entry draws: the modes that act on what lies below
         // (Alpha, Erase) act there only, and a small object costs a small layer.
-        double box[4] = {1e300, 1e300, -1e300, -1e300};
         double reach[4] = {0, 0, 0, 0};
-        AddBounds(e, m, box, 0);
         std::optional<PixelRect> bounds;
-        if (box[0] <= box[2] && box[1] <= box[3]) {
-            if (filtered) {
-                // A filtered object is drawn as a picture of itself whose corner lands on the
-                // nearest whole pixel: the object moves with it.
-                const double dx = std::round(box[0]) - box[0], dy = std::round(box[1]) - box[1];
-                if (std::abs(dx) < 1 && std::abs(dy) < 1) {
-                    placed.tx += dx;
-                    placed.ty += dy;
-                    box[0] += dx;
-                    box[2] += dx;
-                    box[1] += dy;
-                    box[3] += dy;
-                }
-            }
+        if (drawsSomething) {
             // Filters reach past the object by their blur and offset.
             for (const Filter& f : filters_) {
                 const FilterMargins g = MarginsOf(f, scale_);
@@ -346,6 +352,24 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         } else {
             renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
         }
+    }
+    if (picture && drawsSomething && e.opaqueBackground) {
+        // The picture's pixels are filled with the background colour (always opaque) before
+        // the object is drawn on them.
+        // Sides beyond what twips can hold are held there: far off any surface either way.
+        auto twips = [](int pixels) {
+            return std::clamp(pixels, -kMaxTwipPixels, kMaxTwipPixels) * 20;
+        };
+        const Rect r{twips(Low(box[0])), twips(High(box[2])), twips(Low(box[1])),
+                     twips(High(box[3]))};
+        const Rgba c = *e.opaqueBackground;
+        background_.edges.clear();
+        background_.fills.assign(1, FillStyle{});
+        background_.fills[0].color = {c.r, c.g, c.b, 255};
+        AddRectangleEdges(background_, r, 0);
+        background_.bounds = background_.edgeBounds = background_.extent = r;
+        background_.groups.assign(1, StyleGroup{0, 4, 0, 1, 0, 0});
+        renderer_->DrawShape(background_, Matrix::Scale(0.05, 0.05), inner);
     }
     switch (e.character->kind) {
         case CharacterKind::Shape:
@@ -390,6 +414,12 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
 void StageDrawer::AddContent(const DisplayEntry& e, int nesting) {
     content_.push_back(reinterpret_cast<std::uintptr_t>(e.character));
     content_.push_back(e.ratio);
+    // The picture an object cached as a bitmap or with an opaque background is drawn as.
+    const Rgba bg = e.opaqueBackground.value_or(Rgba{});
+    content_.push_back(std::uint64_t{e.cacheAsBitmap} |
+                       std::uint64_t{e.opaqueBackground.has_value()} << 8 |
+                       std::uint64_t{bg.r} << 16 | std::uint64_t{bg.g} << 24 |
+                       std::uint64_t{bg.b} << 32 | std::uint64_t{bg.a} << 40);
     // A sprite's or button's entries are drawn while the walk is not too deep (DrawClip).
     const bool shows =
         e.clip != nullptr && e.character != nullptr &&

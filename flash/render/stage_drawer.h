@@ -68,7 +68,8 @@ private:
     // Grows `box` (device pixels: left, top, right, bottom) by what the entry draws.
     void AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting);
     // Appends to content_ what drawing the entry's character reads at `nesting` (its morph
-    // ratio, and every field of the entries a sprite or button shows, all the way down), so
+    // ratio, its opaque background and bitmap caching, and every field of the entries a
+    // sprite or button shows, all the way down), so
     // that equal words mean equal drawing: the kept picture of a filtered object is shown
     // again only then. Whatever DrawEntry and DrawClip come to read must be added here.
     void AddContent(const DisplayEntry& e, int nesting);
@@ -92,7 +93,8 @@ private:
     std::vector<std::unique_ptr<std::optional<StaticText>>> texts_;
     std::vector<std::unique_ptr<std::optional<Field>>> fields_;
     DeviceFonts deviceFonts_;
-    Shape underline_;  // reused for every underline drawn
+    Shape underline_;   // reused for every underline drawn
+    Shape background_;  // reused for every opaque background drawn
     std::size_t parsed_ = 0;
     int nesting_ = 0;
     double scale_ = 1;  // device pixels per stage pixel in the frame being drawn
