@@ -265,8 +265,10 @@ int main(int argc, char** argv) {
                 "cairo ms", "high", "best");
     // A second argument keeps the movies whose name holds it (for profiling one).
     const std::string only = argc > 2 ? argv[2] : "";
+    // A third argument "fps" leaves out the comparison with cairo.
+    const bool framesOnly = argc > 3 && std::string(argv[3]) == "fps";
     for (const char* name : movies) {
-        if (std::string(name).find(only) == std::string::npos) continue;
+        if (framesOnly || std::string(name).find(only) == std::string::npos) continue;
         std::string error;
         std::unique_ptr<swfrender::MovieSession> session =
             swfrender::MovieSession::Open(corpus + "/" + name + "/test.swf", nullptr, error);

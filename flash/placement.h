@@ -72,6 +72,7 @@ struct Filter {
     Rgba defaultColor;
     bool clamp = false;
     bool preserveAlpha = false;
+    bool operator==(const Filter&) const = default;
 };
 
 // Steps through a stored filter list. An unknown filter id, or a filter cut short, ends the

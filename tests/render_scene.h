@@ -35,4 +35,8 @@ PixelBuffer DrawShapeBody(const DrawRequest& request);
 std::string Picture(const PixelBuffer& surface, flash::render::Pixel ink,
                     flash::render::Pixel background);
 
+// A DefineMorphShape body (id 1): a red square of 200 twips at the origin morphing into a blue
+// one of 400 at (100, 100), whose first side bends into a curve through (300, 0).
+std::vector<std::uint8_t> SquareMorph();
+
 }  // namespace rendertest

@@ -3,13 +3,16 @@
 // draws, and a button that shows itself costs a bounded number of parts; a glow cast from
 // just off the stage reaches into view, and an object too large to filter draws unfiltered;
 // objects cached as bitmaps or with an opaque background land on whole pixels, the
-// background filling their picture.
+// background filling their picture; the pictures kept of filtered objects are those that
+// drawing afresh gives, frame by frame.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "flash/player.h"
+#include "flash/render/morph_shape.h"
 #include "flash/render/stage_drawer.h"
 #include "flash/swf_parser.h"
+#include "tests/render_scene.h"
 #include "tools/swf_writer.h"
 
 namespace {
@@ -118,6 +121,96 @@ TEST(StageDrawing, FiltersReachPastTheStageAndStopAtTheSizeLimit) {
     EXPECT_EQ(surface.At(20, 5), 0xFFFF0000u);
     EXPECT_EQ(surface.At(14, 5), 0xFFFFFFFFu);
     EXPECT_EQ(renderer.Stats().unfiltered, 1u);
+}
+
+// Three filtered objects - a sprite whose child moves, a morph, a button - through frames
+// that change one thing each, drawn by a renderer that keeps their pictures and by one that
+// draws them afresh: the pictures are the same in every frame, and the kept ones are shown
+// exactly where nothing of an object changed (its colour transform aside, applied on top).
+TEST(StageDrawing, KeptFilteredPicturesAreThoseDrawnAfresh) {
+    swfwriter::MovieBuilder m;
+    m.StagePixels(80, 40).BackgroundColor({255, 255, 255});
+    m.Tag(kDefineMorphShape, rendertest::SquareMorph());  // id 1
+    m.Rectangle(2, 200, 200, {255, 0, 0});
+    m.Rectangle(3, 200, 200, {0, 0, 255});
+    // The sprite's blue half-size square moves inside its red one on frame 2, and then stays:
+    // the sprite's bounds stay the same.
+    swfwriter::MovieBuilder sprite;
+    swfwriter::Place inner;
+    inner.depth = 2;
+    inner.characterId = 3;
+    inner.matrix = swfwriter::Matrix{0.5, 0, 0, 0.5, 0, 0};
+    sprite.PlaceObject(2, 1, 0, 0).PlaceObject2(inner).ShowFrame();
+    inner.move = true;
+    inner.characterId.reset();
+    inner.matrix->tx = 60;
+    sprite.PlaceObject2(inner).ShowFrame();
+    sprite.DoAction(swfwriter::Actions().Stop()).ShowFrame();
+    m.DefineSprite(10, sprite);
+    m.DefineButton2(20, {{0x01, 2, 1, {}}, {0x0E, 3, 1, {}}}, {});
+    auto filtered = [](std::uint16_t depth, std::uint16_t id, std::int32_t x, std::uint8_t kind) {
+        swfwriter::Place p;
+        p.depth = depth;
+        p.characterId = id;
+        p.matrix = swfwriter::Matrix{1, 0, 0, 1, x * 20, 100};
+        swfwriter::FilterSpec f;
+        f.kind = kind;  // 0 drop shadow, 1 blur, 2 glow
+        f.color = {0, 128, 0, 255};
+        f.blurX = f.blurY = 4;
+        f.distance = 2;
+        f.strength = 1;
+        p.filters = swfwriter::FilterListBytes({f});
+        return p;
+    };
+    m.PlaceObject3(filtered(1, 10, 5, 2))
+        .PlaceObject3(filtered(2, 1, 30, 1))
+        .PlaceObject3(filtered(3, 20, 60, 0))
+        .ShowFrame();  // 1
+    m.ShowFrame();     // 2: the sprite's child moves
+    swfwriter::Place ratio;
+    ratio.depth = 2;
+    ratio.move = true;
+    ratio.ratio = 30000;
+    m.PlaceObject2(ratio).ShowFrame();  // 3: the morph's ratio
+    swfwriter::Place tint;
+    tint.depth = 1;
+    tint.move = true;
+    tint.colorTransform = swfwriter::ColorTransform{true, false, {128, 256, 256, 200}, {}};
+    m.PlaceObject3(tint).ShowFrame();  // 4: the sprite's colour transform only
+    // A third of a pixel on: the picture's corner snaps back to the same pixel.
+    swfwriter::Place nudge;
+    nudge.move = true;
+    nudge.matrix = swfwriter::Matrix{1, 0, 0, 1, 5 * 20 + 7, 100};
+    m.PlaceObject2(nudge).ShowFrame();  // 5: the sprite's matrix
+    m.ShowFrame();                      // 6: the mouse moves over the button first
+    m.DoAction(swfwriter::Actions().Stop()).ShowFrame();  // 7: nothing changes
+    LoadResult loaded = ParseMovie(m.Build());
+    ASSERT_TRUE(loaded.Ok());
+    Player player(std::move(loaded.movie));
+    StageDrawer drawer(player.GetMovie());
+    Renderer keeping, afresh;
+    afresh.SetKeepFilteredPictures(false);
+    PixelBuffer kept(80, 40), drawn(80, 40);
+    // Objects shown from their kept picture in frames 1 to 7.
+    const std::uint64_t expected[] = {0, 2, 2, 3, 3, 2, 3};
+    std::uint64_t shown = 0;
+    for (int frame = 1; frame <= 7; ++frame) {
+        SCOPED_TRACE(frame);
+        player.StepFrame();
+        if (frame == 6) {
+            const DisplayEntry& button = player.Root().Entries()[2];
+            ASSERT_NE(button.clip, nullptr);
+            player.Mouse(button.clip, false);
+        }
+        drawer.Draw(player, keeping, kept, ScaleMode::NoScale, Rgb{255, 255, 255});
+        drawer.Draw(player, afresh, drawn, ScaleMode::NoScale, Rgb{255, 255, 255});
+        for (int y = 0; y < 40; ++y) {
+            ASSERT_TRUE(std::equal(kept.Row(y), kept.Row(y) + 80, drawn.Row(y))) << "row " << y;
+        }
+        EXPECT_EQ(keeping.Stats().keptFilters - shown, expected[frame - 1]);
+        shown = keeping.Stats().keptFilters;
+    }
+    EXPECT_EQ(afresh.Stats().keptFilters, 0u);
 }
 
 TEST(StageDrawing, CachedObjectsLandOnWholePixelsOverTheirBackground) {

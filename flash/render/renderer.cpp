@@ -1,6 +1,7 @@
 #include "flash/render/renderer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -279,6 +280,7 @@ int Renderer::AcquireMask(const PixelRect& rect) {
 void Renderer::BeginFrame(Surface& surface, const StageView& stage, Rgb background) {
     if (inFrame_) EndFrame();
     inFrame_ = true;
+    ++frame_;
     stage_ = stage;
     heldAtFrameStart_ = BytesHeld();
     Level root;
@@ -306,6 +308,10 @@ void Renderer::EndFrame() {
     while (!open_.empty()) CloseTop();
     levels_.clear();
     inFrame_ = false;
+    // A picture not shown in this frame belongs to an object that changed or went away.
+    for (KeptPicture& k : kept_) {
+        if (k.frame != frame_) k.valid = false;
+    }
     if (BytesHeld() > heldAtFrameStart_) ++stats_.growths;
 }
 
@@ -470,6 +476,8 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
 }
 
 bool Renderer::Skipping() const {
+    // A layer showing a kept picture takes no content.
+    if (!levels_.empty() && levels_.back().fromKept) return true;
     return std::any_of(open_.begin(), open_.end(), [](const OpenEntry& e) {
         return e.kind == Open::SkippedMask && e.building;
     });
@@ -544,41 +552,140 @@ void Renderer::OpenLayer(BlendMode mode, const ColorTransform& cx, std::optional
         layer.passthrough = true;
         layer.activeMask = levels_[parent].activeMask;
     } else {
-        if (bounds) {
-            const PixelRect& p = levels_[parent].rect;
-            const PixelRect around{p.left - reach.left, p.top - reach.top, p.right + reach.right,
-                                   p.bottom + reach.bottom};
-            layer.rect = Intersect(around, *bounds);
-        }
+        layer.rect = LayerRect(bounds, reach);
         layer.buffer = AcquireLayer(layer.rect);
     }
     levels_.push_back(layer);
     open_.push_back({Open::Layer, false});
 }
 
-void Renderer::PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
+PixelRect Renderer::LayerRect(std::optional<PixelRect> bounds, const PixelRect& reach) const {
+    const PixelRect& p = levels_.back().rect;
+    if (!bounds) return p;
+    const PixelRect around{p.left - reach.left, p.top - reach.top, p.right + reach.right,
+                           p.bottom + reach.bottom};
+    return Intersect(around, *bounds);
+}
+
+bool Renderer::PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
                                const ColorTransform& cx, std::optional<PixelRect> bounds,
-                               const PixelRect& reach) {
-    if (!inFrame_) return;
+                               const PixelRect& reach, std::span<const std::uint64_t> content) {
+    if (!inFrame_) return false;
     if (bounds) {
         // A picture past Flash Player's bitmap limits is drawn without its filters.
         const std::int64_t w = bounds->Width(), h = bounds->Height();
         if (w > kMaxFilterSide || h > kMaxFilterSide || w * h > kMaxFilterPixels) {
             ++stats_.unfiltered;
             PushLayer(mode, cx, bounds);
-            return;
+            return false;
+        }
+    }
+    const bool keep = keepFiltered_ && !content.empty() && !filters.empty() && !Building() &&
+                      !Skipping() && levels_.size() <= kMaxLayerDepth;
+    PixelRect rect;
+    if (keep) {
+        // The content's words, and what else the picture depends on: the quality, the filters'
+        // scale, the stage's scale (strokes), the bitmaps, and how deep the layer and masks
+        // already nest (content past the depth caps is drawn differently).
+        rect = LayerRect(bounds, reach);
+        keptKey_.assign({static_cast<std::uint64_t>(quality_), std::bit_cast<std::uint64_t>(scale),
+                         std::bit_cast<std::uint64_t>(stage_.scale),
+                         reinterpret_cast<std::uintptr_t>(bitmaps_), levels_.size(),
+                         masks_.size()});
+        keptKey_.insert(keptKey_.end(), content.begin(), content.end());
+        const int found = FindKept(rect, filters);
+        if (found >= 0) {
+            Level layer;
+            layer.mode = mode;
+            layer.cx = cx;
+            layer.rect = rect;
+            layer.kept = found;
+            layer.fromKept = true;
+            kept_[found].frame = frame_;
+            levels_.push_back(layer);
+            open_.push_back({Open::Layer, false});
+            ++stats_.keptFilters;
+            return true;
         }
     }
     const std::size_t before = levels_.size();
     // What lies just past the parent's edge still blurs and casts shadows into it: the layer
     // reaches past the parent by the filters' reach (its size bounded by the limits above).
     OpenLayer(mode, cx, bounds, reach);
-    if (levels_.size() == before || levels_.back().passthrough || filters.empty()) return;
+    if (levels_.size() == before || levels_.back().passthrough || filters.empty()) return false;
     Level& layer = levels_.back();
     if (filterSets_.size() <= filterSetsUsed_) filterSets_.resize(filterSetsUsed_ + 1);
     filterSets_[filterSetsUsed_].assign(filters.begin(), filters.end());
     layer.filterSet = static_cast<int>(filterSetsUsed_++);
     layer.filterScale = scale;
+    if (keep) {
+        const int slot = ClaimKept(static_cast<std::size_t>(rect.Width()) *
+                                   static_cast<std::size_t>(rect.Height()));
+        if (slot >= 0) {
+            KeptPicture& k = kept_[slot];
+            k.key.assign(keptKey_.begin(), keptKey_.end());
+            k.filters.assign(filters.begin(), filters.end());
+            k.rect = rect;
+            k.frame = frame_;
+            k.valid = false;  // until the layer is filtered
+            layer.kept = slot;
+        }
+    }
+    return false;
+}
+
+void Renderer::SetKeepFilteredPictures(bool keep) {
+    keepFiltered_ = keep;
+    if (!keep) {
+        for (KeptPicture& k : kept_) k.valid = false;
+    }
+}
+
+int Renderer::FindKept(const PixelRect& rect, std::span<const Filter> filters) const {
+    for (std::size_t i = 0; i < kept_.size(); ++i) {
+        const KeptPicture& k = kept_[i];
+        if (k.valid && k.rect == rect && std::ranges::equal(k.key, keptKey_) &&
+            std::ranges::equal(k.filters, filters))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int Renderer::ClaimKept(std::size_t pixels) {
+    constexpr std::size_t kMaxPictures = 64;
+    if (pixels > kMaxKeptPixels) return -1;
+    // A free picture (not valid, not claimed in this frame): the smallest that holds `pixels`,
+    // else the one holding the most.
+    int best = -1;
+    for (std::size_t i = 0; i < kept_.size(); ++i) {
+        const KeptPicture& k = kept_[i];
+        if (k.valid || k.frame == frame_) continue;
+        if (best < 0) {
+            best = static_cast<int>(i);
+            continue;
+        }
+        const std::size_t have = k.pixels.capacity(), bestHave = kept_[best].pixels.capacity();
+        const bool fits = have >= pixels, bestFits = bestHave >= pixels;
+        if (fits ? !bestFits || have < bestHave : !bestFits && have > bestHave)
+            best = static_cast<int>(i);
+    }
+    if (best < 0) {
+        if (kept_.size() >= kMaxPictures) return -1;
+        kept_.emplace_back();
+        best = static_cast<int>(kept_.size()) - 1;
+    }
+    const std::size_t have = kept_[best].pixels.capacity();
+    if (have >= pixels) return best;
+    // Growing: within the budget, giving back the memory of the other free pictures first.
+    std::size_t held = 0;
+    for (const KeptPicture& k : kept_) held += k.pixels.capacity();
+    for (std::size_t i = 0; i < kept_.size() && held - have + pixels > kMaxKeptPixels; ++i) {
+        KeptPicture& k = kept_[i];
+        if (static_cast<int>(i) == best || k.valid || k.frame == frame_) continue;
+        held -= k.pixels.capacity();
+        std::vector<Pixel>().swap(k.pixels);
+    }
+    return held - have + pixels <= kMaxKeptPixels ? best : -1;
 }
 
 void Renderer::PopLayer() {
@@ -607,13 +714,25 @@ void Renderer::CloseTop() {
         }
         case Open::Layer: {
             const Level layer = levels_.back();
+            if (layer.fromKept) {
+                CompositeLayer(layer, kept_[layer.kept].pixels.data());
+                levels_.pop_back();
+                return;
+            }
             if (layer.filterSet >= 0) {
                 for (const Filter& f : filterSets_[layer.filterSet]) {
                     ApplyFilter(f, layer.filterScale, layerPool_[layer.buffer].data(),
                                 layer.rect.Width(), layer.rect.Height(), filterScratch_);
                 }
             }
-            if (!layer.passthrough) CompositeLayer(layer);
+            if (layer.kept >= 0) {
+                // Within the claimed memory: rect is the claimed size.
+                KeptPicture& k = kept_[layer.kept];
+                const std::vector<Pixel>& drawn = layerPool_[layer.buffer];
+                k.pixels.assign(drawn.begin(), drawn.end());
+                k.valid = true;
+            }
+            if (!layer.passthrough) CompositeLayer(layer, layerPool_[layer.buffer].data());
             if (layer.buffer >= 0) freeLayers_.push_back(layer.buffer);
             levels_.pop_back();
             return;
@@ -621,7 +740,7 @@ void Renderer::CloseTop() {
     }
 }
 
-void Renderer::CompositeLayer(const Level& layer) {
+void Renderer::CompositeLayer(const Level& layer, const Pixel* pixels) {
     const int parent = static_cast<int>(levels_.size()) - 2;
     const int mask = levels_[parent].activeMask;
     // Alpha and Erase work on the layer of an enclosing object; with none, nothing of the
@@ -638,10 +757,14 @@ void Renderer::CompositeLayer(const Level& layer) {
     const int width = r.Width();
     const std::size_t stride = layer.rect.Width();
     const bool transform = !layer.cx.IsIdentity();
+    // The layer's pixels stay as drawn (a kept picture is shown again): a transformed row is
+    // worked out on the side.
+    if (transform && compositeRow_.size() < static_cast<std::size_t>(width))
+        compositeRow_.resize(static_cast<std::size_t>(width));
     for (int y = r.top; y < r.bottom; ++y) {
-        Pixel* src = layerPool_[layer.buffer].data() + (y - layer.rect.top) * stride +
-                     (r.left - layer.rect.left);
+        const Pixel* src = pixels + (y - layer.rect.top) * stride + (r.left - layer.rect.left);
         if (transform) {
+            Pixel* out = compositeRow_.data();
             for (int x = 0; x < width; ++x) {
                 const Pixel p = src[x];
                 const std::uint32_t a = PixelA(p);
@@ -651,8 +774,9 @@ void Renderer::CompositeLayer(const Level& layer) {
                 };
                 const Rgba c{straight(PixelR(p)), straight(PixelG(p)), straight(PixelB(p)),
                              static_cast<std::uint8_t>(a)};
-                src[x] = Premultiply(ApplyColorTransform(c, layer.cx));
+                out[x] = Premultiply(ApplyColorTransform(c, layer.cx));
             }
+            src = out;
         }
         const std::uint8_t* m = nullptr;
         if (mask >= 0) m = MaskRow(mask, y) + (r.left - masks_[mask].rect.left);
@@ -668,7 +792,12 @@ std::size_t Renderer::BytesHeld() const {
         strokeOrder_.capacity() * sizeof(std::uint32_t) + shade_.capacity() * sizeof(Pixel);
     for (const auto& b : layerPool_) bytes += b.capacity() * sizeof(Pixel);
     for (const auto& b : maskPool_) bytes += b.capacity();
-    return bytes;
+    for (const KeptPicture& k : kept_) {
+        bytes += k.pixels.capacity() * sizeof(Pixel) + k.key.capacity() * sizeof(std::uint64_t) +
+                 k.filters.capacity() * sizeof(Filter);
+    }
+    return bytes + compositeRow_.capacity() * sizeof(Pixel) +
+           keptKey_.capacity() * sizeof(std::uint64_t);
 }
 
 }  // namespace flash::render

@@ -62,13 +62,14 @@ struct StageView {
 StageView MakeStageView(ScaleMode mode, int deviceWidth, int deviceHeight, const Rect& stage);
 
 struct RenderStats {
-    std::uint64_t shapes = 0;      // shapes drawn (at least partly inside the clip)
-    std::uint64_t culled = 0;      // shapes skipped as wholly outside
-    std::uint64_t lines = 0;       // scan-converted lines after flattening and stroking
-    std::uint64_t refused = 0;     // layers and masks beyond the depth caps, drawn without
-    std::uint64_t growths = 0;     // frames after which the reused buffers had grown
-    std::uint64_t limited = 0;     // passes cut short at ScanConverter::kMaxLines
-    std::uint64_t unfiltered = 0;  // filtered objects drawn without filters, being too large
+    std::uint64_t shapes = 0;       // shapes drawn (at least partly inside the clip)
+    std::uint64_t culled = 0;       // shapes skipped as wholly outside
+    std::uint64_t lines = 0;        // scan-converted lines after flattening and stroking
+    std::uint64_t refused = 0;      // layers and masks beyond the depth caps, drawn without
+    std::uint64_t growths = 0;      // frames after which the reused buffers had grown
+    std::uint64_t limited = 0;      // passes cut short at ScanConverter::kMaxLines
+    std::uint64_t unfiltered = 0;   // filtered objects drawn without filters, being too large
+    std::uint64_t keptFilters = 0;  // filtered objects shown from the picture kept for them
 };
 
 class Renderer {
@@ -112,9 +113,23 @@ public:
     // bottom: how far the filters spread) past its parent's area, so that what lies just
     // outside still blurs into view. Popped with PopLayer. Beyond the depth cap, or past the
     // filter size limits (kMaxFilterSide, kMaxFilterPixels), the content is drawn unfiltered.
-    void PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
+    //
+    // A filtered object is drawn as a picture of itself, as Flash Player draws it: given
+    // `content`, words that the caller guarantees determine every call it makes into the
+    // layer (what is drawn, with which matrices, colour transforms, masks and layers), the
+    // filtered picture is kept and shown again while the content, the filters, the layer's
+    // area and the drawing's settings stay the same. Returns true when the kept picture is
+    // shown: the caller then draws nothing into the layer (anything drawn is passed over)
+    // and pops it. The colour transform and blend mode apply when the picture is composited,
+    // so they may change without a redraw. Without `content` nothing is kept.
+    bool PushFilterLayer(std::span<const Filter> filters, double scale, BlendMode mode,
                          const ColorTransform& cx, std::optional<PixelRect> bounds,
-                         const PixelRect& reach);
+                         const PixelRect& reach, std::span<const std::uint64_t> content = {});
+    // Pictures of filtered objects are kept only while this is on (the default); off, every
+    // filtered object is drawn afresh, which the tests compare with.
+    void SetKeepFilteredPictures(bool keep);
+    // Kept pictures hold at most this many pixels in all; past it, objects are drawn afresh.
+    static constexpr std::size_t kMaxKeptPixels = std::size_t{1} << 23;
 
     const RenderStats& Stats() const { return stats_; }
     // Bytes in the buffers kept from frame to frame.
@@ -131,6 +146,19 @@ private:
         int activeMask = -1;  // the mask clipping what is drawn on this level
         int filterSet = -1;   // index into filterSets_
         double filterScale = 1;
+        int kept = -1;  // the kept picture this layer shows (fromKept) or makes
+        bool fromKept = false;
+    };
+    // A filtered object's picture, after its filters and before its colour transform, with
+    // what it was drawn from. Valid while `frame` is this frame or the one before: a picture
+    // not shown in a frame is dropped at its end (its memory stays for the next one).
+    struct KeptPicture {
+        std::vector<std::uint64_t> key;
+        std::vector<Filter> filters;
+        PixelRect rect;
+        std::vector<Pixel> pixels;
+        std::uint64_t frame = 0;
+        bool valid = false;
     };
     struct Mask {
         int buffer = -1;
@@ -150,7 +178,11 @@ private:
     void OpenLayer(BlendMode mode, const ColorTransform& cx, std::optional<PixelRect> bounds,
                    const PixelRect& reach);
     int AcquireMask(const PixelRect& rect);
-    void CompositeLayer(const Level& layer);
+    // `pixels` cover layer.rect, rows of its width.
+    void CompositeLayer(const Level& layer, const Pixel* pixels);
+    PixelRect LayerRect(std::optional<PixelRect> bounds, const PixelRect& reach) const;
+    int FindKept(const PixelRect& rect, std::span<const Filter> filters) const;
+    int ClaimKept(std::size_t pixels);
     void DrawGroup(const Shape& shape, const StyleGroup& group, const Matrix& m,
                    const PixelRect& clip, CoverageSink& fillSink, CoverageSink& lineSink);
     bool Building() const { return !masks_.empty() && masks_.back().building; }
@@ -190,6 +222,11 @@ private:
     std::vector<std::vector<Filter>> filterSets_;
     std::size_t filterSetsUsed_ = 0;
     FilterScratch filterScratch_;
+    std::vector<Pixel> compositeRow_;
+    bool keepFiltered_ = true;
+    std::uint64_t frame_ = 0;
+    std::vector<std::uint64_t> keptKey_;
+    std::vector<KeptPicture> kept_;
     std::size_t heldAtFrameStart_ = 0;
     RenderStats stats_;
 };

@@ -1,6 +1,8 @@
 #include "flash/render/stage_drawer.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cmath>
 
 #include "base/ansi_text.h"
@@ -12,6 +14,23 @@ namespace {
 // Display tree levels drawn at most; the player bounds its nesting already, this keeps the
 // walk's own recursion bounded whatever the tree holds.
 constexpr int kMaxDrawNesting = 128;
+std::atomic<std::uint64_t> drawersMade{0};
+
+void AddMatrix(std::vector<std::uint64_t>& words, const Matrix& m) {
+    for (const double v : {m.a, m.b, m.c, m.d, m.tx, m.ty})
+        words.push_back(std::bit_cast<std::uint64_t>(v));
+}
+
+void AddColorTransform(std::vector<std::uint64_t>& words, const ColorTransform& cx) {
+    auto pair = [](std::int32_t lo, std::int32_t hi) {
+        return static_cast<std::uint32_t>(lo) | std::uint64_t{static_cast<std::uint32_t>(hi)} << 32;
+    };
+    words.push_back(pair(cx.rMul, cx.gMul));
+    words.push_back(pair(cx.bMul, cx.aMul));
+    words.push_back(pair(cx.rAdd, cx.gAdd));
+    words.push_back(pair(cx.bAdd, cx.aAdd));
+}
+
 // Device pixel bounds, held within int range.
 int Low(double v) {
     return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
@@ -62,7 +81,8 @@ StageDrawer::StageDrawer(const Movie& movie, DeviceFontSource& systemFonts)
       fonts_(movie.characters.size()),
       texts_(movie.characters.size()),
       fields_(movie.characters.size()),
-      deviceFonts_(systemFonts) {}
+      deviceFonts_(systemFonts),
+      drawerId_(++drawersMade) {}
 
 const Font* StageDrawer::FontNamed(const std::string& name, bool bold, bool italic) {
     const Font* nearest = nullptr;
@@ -316,8 +336,19 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         }
         if (filtered) {
             const PixelRect spread{High(reach[0]), High(reach[1]), High(reach[2]), High(reach[3])};
-            renderer_->PushFilterLayer(filters_, scale_, e.blendMode, cx * e.colorTransform, bounds,
-                                       spread);
+            // The content is drawn from the placement (its whole-pixel corner included), the
+            // stage's scale and the character with everything it shows.
+            content_.clear();
+            content_.push_back(drawerId_);
+            content_.push_back(std::bit_cast<std::uint64_t>(scale_));
+            content_.push_back(static_cast<std::uint64_t>(nesting_));
+            AddMatrix(content_, placed);
+            AddContent(e, nesting_);
+            if (renderer_->PushFilterLayer(filters_, scale_, e.blendMode, cx * e.colorTransform,
+                                           bounds, spread, content_)) {
+                renderer_->PopLayer();  // shown from the picture kept of it
+                return;
+            }
         } else {
             renderer_->PushLayer(e.blendMode, cx * e.colorTransform, bounds);
         }
@@ -378,6 +409,37 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
             break;  // drawn by later stages of the engine
     }
     if (layer) renderer_->PopLayer();
+}
+
+void StageDrawer::AddContent(const DisplayEntry& e, int nesting) {
+    content_.push_back(reinterpret_cast<std::uintptr_t>(e.character));
+    content_.push_back(e.ratio);
+    // The picture an object cached as a bitmap or with an opaque background is drawn as.
+    const Rgba bg = e.opaqueBackground.value_or(Rgba{});
+    content_.push_back(std::uint64_t{e.cacheAsBitmap} |
+                       std::uint64_t{e.opaqueBackground.has_value()} << 8 |
+                       std::uint64_t{bg.r} << 16 | std::uint64_t{bg.g} << 24 |
+                       std::uint64_t{bg.b} << 32 | std::uint64_t{bg.a} << 40);
+    // A sprite's or button's entries are drawn while the walk is not too deep (DrawClip).
+    const bool shows =
+        e.clip != nullptr && e.character != nullptr &&
+        (e.character->kind == CharacterKind::Sprite || e.character->kind == CharacterKind::Button);
+    if (!shows || nesting >= kMaxDrawNesting) {
+        content_.push_back(~std::uint64_t{0});
+        return;
+    }
+    content_.push_back(e.clip->Entries().size());
+    for (const DisplayEntry& child : e.clip->Entries()) {
+        content_.push_back(child.depth | std::uint64_t{child.clipDepth} << 16 |
+                           std::uint64_t{child.visible} << 32 |
+                           std::uint64_t{static_cast<std::uint8_t>(child.blendMode)} << 40);
+        content_.push_back(child.filters.bytes.offset | std::uint64_t{child.filters.bytes.length}
+                                                            << 32);
+        content_.push_back(child.filters.count);
+        AddMatrix(content_, child.matrix);
+        AddColorTransform(content_, child.colorTransform);
+        AddContent(child, nesting + 1);
+    }
 }
 
 void StageDrawer::AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting) {

@@ -67,6 +67,12 @@ private:
     void DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorTransform& cx, bool asMask);
     // Grows `box` (device pixels: left, top, right, bottom) by what the entry draws.
     void AddBounds(const DisplayEntry& e, const Matrix& m, double (&box)[4], int nesting);
+    // Appends to content_ what drawing the entry's character reads at `nesting` (its morph
+    // ratio, its opaque background and bitmap caching, and every field of the entries a
+    // sprite or button shows, all the way down), so
+    // that equal words mean equal drawing: the kept picture of a filtered object is shown
+    // again only then. Whatever DrawEntry and DrawClip come to read must be added here.
+    void AddContent(const DisplayEntry& e, int nesting);
 
     const Movie& movie_;
     Renderer* renderer_ = nullptr;
@@ -94,6 +100,10 @@ private:
     double scale_ = 1;  // device pixels per stage pixel in the frame being drawn
     // The entry's filters, handed to the renderer before its content is drawn.
     std::vector<Filter> filters_;
+    // What a filtered entry's content is drawn from (AddContent), reused from entry to entry.
+    std::vector<std::uint64_t> content_;
+    // Tells this drawer's characters from another's that happen to lie at the same addresses.
+    std::uint64_t drawerId_;
 };
 
 }  // namespace flash::render
