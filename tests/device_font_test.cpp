@@ -11,6 +11,7 @@
 #include "flash/render/edit_text.h"
 #include "flash/render/stage_drawer.h"
 #include "flash/swf_parser.h"
+#include "tests/render_scene.h"
 #include "tools/swf_writer.h"
 
 namespace {
@@ -204,14 +205,8 @@ TEST_F(SystemFonts, ChineseFieldsDrawInsideTheirBoxes) {
         m.DefineEditText(field).PlaceObject(field.id, static_cast<std::uint16_t>(i + 1), 0, 0);
     }
     m.ShowFrame();
-    LoadResult loaded = ParseMovie(m.Build());
-    ASSERT_TRUE(loaded.Ok());
-    Player player(std::move(loaded.movie));
-    player.StepFrame();
-    StageDrawer drawer(player.GetMovie());
-    Renderer renderer;
-    PixelBuffer surface(kCell * 6, kCell);
-    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    const PixelBuffer surface =
+        rendertest::DrawFirstFrame(m.Build(), kCell * 6, kCell, Quality::High);
     std::vector<std::vector<bool>> shapes(6, std::vector<bool>(kCell * kCell));
     for (int y = 0; y < kCell; ++y) {
         for (int x = 0; x < kCell * 6; ++x) {

@@ -1,6 +1,12 @@
 #include "tests/render_scene.h"
 
+#include <gtest/gtest.h>
+
 #include <optional>
+
+#include "flash/player.h"
+#include "flash/render/stage_drawer.h"
+#include "flash/swf_parser.h"
 
 namespace rendertest {
 
@@ -100,6 +106,23 @@ std::vector<std::uint8_t> SquareMorph() {
     end.U(0, 6).Align();
     b.bytes.insert(b.bytes.end(), end.bytes.begin(), end.bytes.end());
     return b.bytes;
+}
+
+PixelBuffer DrawFirstFrame(const std::vector<std::uint8_t>& swf, int width, int height,
+                           Quality quality) {
+    PixelBuffer surface(width, height);
+    LoadResult loaded = ParseMovie(swf);
+    if (!loaded.Ok()) {
+        ADD_FAILURE() << "the movie does not load: " << LoadErrorName(loaded.error);
+        return surface;
+    }
+    Player player(std::move(loaded.movie));
+    player.StepFrame();
+    StageDrawer drawer(player.GetMovie());
+    Renderer renderer;
+    renderer.SetQuality(quality);
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    return surface;
 }
 
 }  // namespace rendertest

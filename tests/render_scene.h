@@ -29,6 +29,11 @@ struct DrawRequest {
 };
 PixelBuffer DrawShapeBody(const DrawRequest& request);
 
+// A whole movie's first frame, drawn unscaled over white on a width x height surface; a movie
+// that does not load fails the test and draws nothing.
+PixelBuffer DrawFirstFrame(const std::vector<std::uint8_t>& swf, int width, int height,
+                           flash::render::Quality quality = flash::render::Quality::Low);
+
 // The pixels of a surface as rows of characters, '#' where the pixel is exactly `ink`, '.'
 // where it is exactly the background colour, '+' elsewhere: pictures that fail read as
 // pictures.

@@ -231,15 +231,7 @@ TEST(StageDrawing, CachedObjectsLandOnWholePixelsOverTheirBackground) {
     backed.matrix = swfwriter::Matrix{1, 0, 0, 1, 410, 50};  // x 20.5 to 30.5
     backed.background = swfwriter::Rgba{0, 255, 0, 0};       // opaque whatever its alpha says
     m.PlaceObject3(cached).PlaceObject3(backed).ShowFrame();
-    LoadResult loaded = ParseMovie(m.Build());
-    ASSERT_TRUE(loaded.Ok());
-    Player player(std::move(loaded.movie));
-    player.StepFrame();
-    StageDrawer drawer(player.GetMovie());
-    Renderer renderer;
-    renderer.SetQuality(Quality::Low);
-    PixelBuffer surface(40, 10);
-    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    const PixelBuffer surface = rendertest::DrawFirstFrame(m.Build(), 40, 10);
     // Each moves half a pixel right, to x 2 and x 21; the sprite's gap shows its background.
     const std::pair<int, Pixel> row[] = {{1, 0xFFFFFFFF},  {2, 0xFFFF0000},  {5, 0xFFFF0000},
                                          {6, 0xFFFFFFFF},  {20, 0xFFFFFFFF}, {21, 0xFFFF0000},
