@@ -151,5 +151,9 @@ std::optional<Shape> ParseShape(std::uint16_t tagCode, std::span<const std::uint
 // Appends the four edges of a rectangle in twips, clockwise from its top left corner, filled
 // with style 1 on their right and drawn with line style `line` (0: none).
 void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line);
+// Appends a closed polygon through `corners` (twips, the first not repeated at the end) as one
+// new path filled with style 1 and stroked with `line`.
+void AddPolygonEdges(Shape& s, std::span<const std::array<std::int32_t, 2>> corners,
+                     std::uint16_t line);
 
 }  // namespace flash::render

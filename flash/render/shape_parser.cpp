@@ -314,14 +314,20 @@ std::optional<Shape> ParseShape(std::uint16_t tagCode, std::span<const std::uint
 }
 
 void AddRectangleEdges(Shape& s, const Rect& r, std::uint16_t line) {
-    const std::int32_t corners[5][2] = {
-        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}, {r.xMin, r.yMin}};
-    for (int i = 0; i < 4; ++i) {
+    const std::array<std::int32_t, 2> corners[] = {
+        {r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}};
+    AddPolygonEdges(s, corners, line);
+}
+
+void AddPolygonEdges(Shape& s, std::span<const std::array<std::int32_t, 2>> corners,
+                     std::uint16_t line) {
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const auto& to = corners[(i + 1) % corners.size()];
         Edge e;
         e.x0 = corners[i][0];
         e.y0 = corners[i][1];
-        e.x1 = corners[i + 1][0];
-        e.y1 = corners[i + 1][1];
+        e.x1 = to[0];
+        e.y1 = to[1];
         e.fill1 = 1;
         e.line = line;
         e.newPath = i == 0;

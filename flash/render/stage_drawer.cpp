@@ -59,14 +59,21 @@ Shape BitmapShape(std::uint16_t id, const Bitmap& bitmap) {
 }
 
 // A rectangle filled with one colour.
-Shape FilledRectangle(const Rect& r, Rgba color) {
-    Shape s;
+// Makes `s` a rectangle in twips filled with `color`, reusing its storage.
+void MakeFilledRectangle(Shape& s, const Rect& r, Rgba color) {
     s.bounds = s.edgeBounds = s.extent = r;
     FillStyle fill;
     fill.color = color;
-    s.fills.push_back(fill);
+    s.fills.assign(1, fill);
+    s.lines.clear();
+    s.edges.clear();
     AddRectangleEdges(s, r, 0);
-    s.groups.push_back(StyleGroup{0, 4, 0, 1, 0, 0});
+    s.groups.assign(1, StyleGroup{0, 4, 0, 1, 0, 0});
+}
+
+Shape FilledRectangle(const Rect& r, Rgba color) {
+    Shape s;
+    MakeFilledRectangle(s, r, color);
     return s;
 }
 
@@ -122,18 +129,9 @@ const StageDrawer::Field* StageDrawer::FieldOf(const Character& c) {
             FilledRectangle(Rect{r.xMin, r.xMax + 20, r.yMin, r.yMax + 20}, {0, 0, 0, 255});
         AddRectangleEdges(border, Rect{r.xMin + 20, r.xMax, r.yMin + 20, r.yMax}, 0);
         AddRectangleEdges(border, Rect{r.xMax, r.xMax + 20, r.yMax, r.yMax + 20}, 0);
-        const std::int32_t bevel[4][2] = {
-            {r.xMax, r.yMax}, {r.xMax + 19, r.yMax}, {r.xMax, r.yMax + 19}, {r.xMax, r.yMax}};
-        for (int i = 0; i < 3; ++i) {
-            Edge e;
-            e.x0 = bevel[i][0];
-            e.y0 = bevel[i][1];
-            e.x1 = bevel[i + 1][0];
-            e.y1 = bevel[i + 1][1];
-            e.fill1 = 1;
-            e.newPath = i == 0;
-            border.edges.push_back(e);
-        }
+        const std::array<std::int32_t, 2> bevel[] = {
+            {r.xMax, r.yMax}, {r.xMax + 19, r.yMax}, {r.xMax, r.yMax + 19}};
+        AddPolygonEdges(border, bevel, 0);
         border.groups[0].edgeCount = 15;
         field.border = std::move(border);
     }
@@ -363,12 +361,7 @@ void StageDrawer::DrawEntry(const DisplayEntry& e, const Matrix& m, const ColorT
         const Rect r{twips(Low(box[0])), twips(High(box[2])), twips(Low(box[1])),
                      twips(High(box[3]))};
         const Rgba c = *e.opaqueBackground;
-        background_.edges.clear();
-        background_.fills.assign(1, FillStyle{});
-        background_.fills[0].color = {c.r, c.g, c.b, 255};
-        AddRectangleEdges(background_, r, 0);
-        background_.bounds = background_.edgeBounds = background_.extent = r;
-        background_.groups.assign(1, StyleGroup{0, 4, 0, 1, 0, 0});
+        MakeFilledRectangle(background_, r, {c.r, c.g, c.b, 255});
         renderer_->DrawShape(background_, Matrix::Scale(0.05, 0.05), inner);
     }
     switch (e.character->kind) {
