@@ -215,8 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ));
 
 TEST(Flatten, PlacedChordEndsSitOnWholeShapeUnits) {
-    // Counted from the curve as drawn: at 20 times the size it bends 20 times as much and
-    // takes about sqrt(20) times the chords.
+    // Counted from the curve as drawn once that needs more: at 20 times the size it bends 20
+    // times as much and takes about sqrt(20) times the chords.
     const Point p0{0, 0}, c{19, 0}, p1{21, 21};
     const Matrix toPixels = Matrix::Translate(3, 2) * Matrix::Scale(0.05, 0.05);
     std::vector<Point> small, large;
@@ -239,6 +239,12 @@ TEST(Flatten, PlacedChordEndsSitOnWholeShapeUnits) {
                       [&](Point p) { halves.push_back(p); });
     ASSERT_EQ(halves.size(), 2u);
     EXPECT_EQ(halves[0], (Point{0, 1}));  // from (-0.5, 0.5)
+    // A glyph's curve, 100 times as many units drawn at a 2000th: a tiny bend on the device,
+    // but counted in its units it takes ceil(sqrt(3800 / 10)) chords.
+    std::vector<Point> glyph;
+    FlattenPlacedQuad(Matrix::Scale(0.0005, 0.0005), p0, {1900, 0}, {2100, 2100}, 0.125,
+                      [&](Point p) { glyph.push_back(p); });
+    EXPECT_EQ(glyph.size(), 20u);
 }
 
 // A linear gradient across a 256-pixel row, black at ratio 0 to white at 255, red at 100:

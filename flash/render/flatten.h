@@ -39,16 +39,25 @@ void FlattenQuad(Point p0, Point c, Point p1, double tolerance, Emit&& emit) {
     emit(p1);
 }
 
-// The same for a curve given in a shape's own units (twips) and drawn through `toDevice`: the
-// steps are counted from the curve as drawn, but the chord ends are worked out in the shape's
-// units and held at whole units (halves rounding up) before they are placed, as Flash Player
-// divides its curves: a chord end falling between two twips shows in its pictures on the
-// nearer one, whatever the placement. Emits device points, toDevice(p1) last.
+// How far a chord may stray from its curve in the curve's own units, when counted there: 1/8
+// pixel for a shape in twips drawn at its own size.
+inline constexpr double kShapeUnitsTolerance = 2.5;
+
+// The same for a curve given in a shape's own units (twips, or a font's units for a glyph)
+// and drawn through `toDevice`. Flash Player counts a curve's chords in the shape's units, not
+// as the curve is drawn: a glyph, whose units are a small fraction of a pixel, is cut far more
+// finely than its drawn size needs, and its pictures' edges show it. The count is also never
+// below what `tolerance` needs on the device, which keeps a shape drawn much larger than its
+// units smooth. The chord ends are worked out in the shape's units and held at whole units
+// (halves rounding up) before they are placed: a chord end falling between two twips shows in
+// Flash Player's pictures on the nearer one, whatever the placement. Emits device points,
+// toDevice(p1) last.
 template <typename Emit>
 void FlattenPlacedQuad(const Matrix& toDevice, Point p0, Point c, Point p1, double tolerance,
                        Emit&& emit) {
     const Point d1 = toDevice.Apply(p1);
-    const int n = CurveSteps(toDevice.Apply(p0), toDevice.Apply(c), d1, tolerance);
+    const int n = std::max(CurveSteps(p0, c, p1, kShapeUnitsTolerance),
+                           CurveSteps(toDevice.Apply(p0), toDevice.Apply(c), d1, tolerance));
     for (int i = 1; i < n; ++i) {
         const Point q = QuadAt(p0, c, p1, double(i) / n);
         emit(toDevice.Apply({std::floor(q.x + 0.5), std::floor(q.y + 0.5)}));

@@ -356,7 +356,8 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
                 const std::uint16_t f0 = e.fill0 != 0, f1 = e.fill1 != 0;
                 const Point p0{double(e.x0), double(e.y0)}, p1{double(e.x1), double(e.y1)};
                 if (e.curved) {
-                    scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, f0, f1, kCurveTolerance);
+                    scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, f0, f1,
+                                  kFillCurveTolerance);
                 } else {
                     scan_.AddLine(m.Apply(p0), m.Apply(p1), f0, f1);
                 }
@@ -404,7 +405,7 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             const Point p0{double(e.x0), double(e.y0)}, p1{double(e.x1), double(e.y1)};
             if (e.curved) {
                 scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, e.fill0, e.fill1,
-                              kCurveTolerance);
+                              kFillCurveTolerance);
             } else {
                 scan_.AddLine(m.Apply(p0), m.Apply(p1), e.fill0, e.fill1);
             }

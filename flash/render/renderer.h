@@ -79,6 +79,9 @@ public:
     static constexpr int kMaxMaskDepth = 32;
     // Curves and round caps and joins stay within this distance in device pixels.
     static constexpr double kCurveTolerance = 0.125;
+    // Filled curves are counted in their shape's units first (see FlattenPlacedQuad); on the
+    // device they stay within this, which matters only for shapes drawn well above their size.
+    static constexpr double kFillCurveTolerance = 0.25;
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;
