@@ -174,14 +174,9 @@ void Stroker::AppendJoin(Point v, Point d1, Point d2) {
     switch (stroke_.join) {
         case JoinStyle::Round: {
             const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
-            const int steps = ArcSteps(angle);
-            const double a0 = std::atan2(o1.y, o1.x);
             // The offset turns the way the path does (against the angle's sense); turned right
             // back, that takes the arc round the far side of the end.
-            for (int i = 1; i < steps; ++i) {
-                const double a = a0 - angle * i / steps;
-                poly_.push_back({v.x + h * std::cos(a), v.y + h * std::sin(a)});
-            }
+            AppendArc(v, std::atan2(o1.y, o1.x), -angle);
             return;
         }
         case JoinStyle::Bevel:
@@ -222,15 +217,9 @@ void Stroker::AppendCap(Point p, Point d, CapStyle cap) {
             poly_.push_back(Add(Add(p, n), Mul(d, h)));
             poly_.push_back(Add(Sub(p, n), Mul(d, h)));
             return;
-        case CapStyle::Round: {
-            const int steps = ArcSteps(std::numbers::pi);
-            const double a0 = std::atan2(n.y, n.x);
-            for (int i = 1; i < steps; ++i) {
-                const double a = a0 - std::numbers::pi * i / steps;
-                poly_.push_back({p.x + h * std::cos(a), p.y + h * std::sin(a)});
-            }
+        case CapStyle::Round:
+            AppendArc(p, std::atan2(n.y, n.x), -std::numbers::pi);
             return;
-        }
     }
 }
 
@@ -275,21 +264,35 @@ void Stroker::Segment(Point a, Point b) {
     AddPolygon(quad, 4);
 }
 
-int Stroker::ArcSteps(double angle) const {
+// Round joins, caps and dots are drawn as Flash Player draws circles: in quadratic curves of
+// at most an eighth of a turn each, their controls where the ends' tangents meet, each cut
+// into chords like any curve. (Chords of the circle itself, however fine, leave other samples
+// on either side of the edge than its pictures show.)
+void Stroker::AppendArc(Point c, double a0, double sweep) {
     const double h = stroke_.halfWidth;
-    // The chord of an arc step of angle a strays h * (1 - cos(a / 2)) from the circle.
-    const double step = h > tolerance_ ? 2 * std::acos(1 - tolerance_ / h) : std::numbers::pi / 2;
-    return std::clamp(static_cast<int>(std::ceil(angle / step)), 1, 128);
+    const int pieces = std::clamp(
+        static_cast<int>(std::ceil(std::abs(sweep) / (std::numbers::pi / 4) - 1e-9)), 1, 8);
+    const double step = sweep / pieces;
+    const double reach = h / std::cos(step / 2);  // from the centre to a piece's control
+    auto at = [&](double a, double r) {
+        return Point{c.x + r * std::cos(a), c.y + r * std::sin(a)};
+    };
+    Point from = at(a0, h);
+    for (int i = 0; i < pieces; ++i) {
+        const double a = a0 + step * i;
+        const Point to = at(a + step, h);
+        const bool last = i + 1 == pieces;
+        FlattenQuad(from, at(a + step / 2, reach), to, tolerance_, [&](Point q) {
+            if (!last || q != to) poly_.push_back(q);
+        });
+        from = to;
+    }
 }
 
 void Stroker::Disc(Point c) {
-    const int n = std::max(ArcSteps(2 * std::numbers::pi), 4);
     poly_.clear();
-    for (int i = 0; i < n; ++i) {
-        const double a = 2 * std::numbers::pi * i / n;
-        poly_.push_back(
-            {c.x + stroke_.halfWidth * std::cos(a), c.y + stroke_.halfWidth * std::sin(a)});
-    }
+    poly_.push_back({c.x + stroke_.halfWidth, c.y});
+    AppendArc(c, 0, 2 * std::numbers::pi);
     AddPolygon(poly_.data(), poly_.size());
 }
 
@@ -310,13 +313,7 @@ void Stroker::Join(Point v, Point d1, Point d2) {
     switch (stroke_.join) {
         case JoinStyle::Round: {
             const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
-            const int n = ArcSteps(angle);
-            const double a0 = std::atan2(o1.y, o1.x);
-            const double dir = Cross(o1, o2) > 0 ? 1 : -1;
-            for (int i = 1; i < n; ++i) {
-                const double a = a0 + dir * angle * i / n;
-                poly_.push_back({v.x + h * std::cos(a), v.y + h * std::sin(a)});
-            }
+            AppendArc(v, std::atan2(o1.y, o1.x), Cross(o1, o2) > 0 ? angle : -angle);
             break;
         }
         case JoinStyle::Bevel:
@@ -355,15 +352,12 @@ void Stroker::Cap(Point p, Point d, CapStyle cap) {
             return;
         }
         case CapStyle::Round: {
-            const int steps = ArcSteps(std::numbers::pi);
-            poly_.clear();
-            const double a0 = std::atan2(n.y, n.x);
             // From p + n round the outside (through p + d h) to p - n.
-            const double dir = Cross(n, d) > 0 ? 1 : -1;
-            for (int i = 0; i <= steps; ++i) {
-                const double a = a0 + dir * std::numbers::pi * i / steps;
-                poly_.push_back({p.x + h * std::cos(a), p.y + h * std::sin(a)});
-            }
+            poly_.clear();
+            poly_.push_back(Add(p, n));
+            AppendArc(p, std::atan2(n.y, n.x),
+                      Cross(n, d) > 0 ? std::numbers::pi : -std::numbers::pi);
+            poly_.push_back(Sub(p, n));
             AddPolygon(poly_.data(), poly_.size());
             return;
         }

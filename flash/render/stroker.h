@@ -48,7 +48,9 @@ private:
     void Join(Point v, Point d1, Point d2);
     void Cap(Point p, Point d, CapStyle cap);
     void Disc(Point c);
-    int ArcSteps(double angle) const;
+    // Pushes the points of the arc of the stroke's half width round c from angle a0 turning
+    // by sweep (radians, either sense), after its start and before its end.
+    void AppendArc(Point c, double a0, double sweep);
 
     ScanConverter* out_ = nullptr;
     std::uint16_t style_ = 0;
