@@ -14,25 +14,31 @@ std::uint8_t TransformChannel(std::uint8_t value, std::int32_t mul, std::int32_t
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
 }
 
-// sRGB channel values in linear light, computed once.
-const std::array<double, 256>& LinearTable() {
-    static const std::array<double, 256> table = [] {
-        std::array<double, 256> t{};
+// Linear-RGB gradients mix their colours in linear light held in 8 bits, as Flash Player's
+// do: each channel goes into linear light and back through a table, truncating both ways, so
+// dark mixtures step coarsely. The way back keeps Flash Player's single-precision constants,
+// under which full intensity comes back as 254.
+struct LinearLightTables {
+    std::array<std::uint8_t, 256> toLinear{};
+    std::array<std::uint8_t, 256> fromLinear{};
+};
+
+const LinearLightTables& LinearLight() {
+    static const LinearLightTables tables = [] {
+        LinearLightTables t;
+        const double a = static_cast<double>(1.055f), b = static_cast<double>(0.055f);
         for (int i = 0; i < 256; ++i) {
             const double c = i / 255.0;
-            t[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            const double linear = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            const double back = c <= 0.0031308 ? c * 12.92 : a * std::pow(c, 1 / 2.4) - b;
+            t.toLinear[i] =
+                static_cast<std::uint8_t>(std::clamp(std::floor(linear * 255), 0.0, 255.0));
+            t.fromLinear[i] =
+                static_cast<std::uint8_t>(std::clamp(std::floor(back * 255), 0.0, 255.0));
         }
         return t;
     }();
-    return table;
-}
-
-double FromLinear(double c) {
-    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
-}
-
-std::uint8_t Round255(double v) {
-    return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+    return tables;
 }
 
 // Flash Player's ramps round their mixed values down: a gradient from 197 to 161 over 24
@@ -42,11 +48,13 @@ std::uint8_t Floor255(double v) {
     return static_cast<std::uint8_t>(std::clamp(std::floor(v + 1e-9), 0.0, 255.0));
 }
 
+// The colour `t` of the way from a to b (0 <= t <= 1).
 Rgba Mix(Rgba a, Rgba b, double t, bool linearLight) {
+    const LinearLightTables& light = LinearLight();
     auto mix = [&](std::uint8_t x, std::uint8_t y) {
         if (!linearLight) return Floor255(x + (y - x) * t);
-        const double lx = LinearTable()[x], ly = LinearTable()[y];
-        return Round255(FromLinear(lx + (ly - lx) * t) * 255);
+        const int lx = light.toLinear[x], ly = light.toLinear[y];
+        return light.fromLinear[Floor255(lx + (ly - lx) * t)];
     };
     Rgba out;
     out.r = mix(a.r, b.r);
@@ -78,34 +86,27 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
     for (std::size_t i = 0; i < stops.size(); ++i)
         colors[i] = ApplyColorTransform(stops[i].color, cx);
     const bool linearLight = g.interpolation == Interpolation::LinearRgb;
-    std::size_t next = 0;  // the first stop whose ratio is above the current index
+    // The ramp walks the stops in their stored order, passing at most one stop per entry:
+    // entry i lies between stop `at` and the next once i is past the next one's ratio. So a
+    // run of stops that share a ratio (or go back) shows its stops one entry each after that
+    // ratio, the run's first stop twice, and the entries after it mix from the run's last
+    // stop as if it had been reached at the run's ratio.
+    int at = -1;  // before the first stop
+    const int last = static_cast<int>(stops.size()) - 1;
     for (int i = 0; i < 256; ++i) {
-        while (next < stops.size() && stops[next].ratio <= i) ++next;
+        if (at < last && i > stops[at + 1].ratio) ++at;
         Rgba c;
-        if (next == 0) {
-            c = colors[0];
-        } else if (next == stops.size()) {
-            c = colors[stops.size() - 1];
+        if (at < 0) {
+            c = Mix(colors[0], colors[0], 0, linearLight);
+        } else if (at == last) {
+            c = Mix(colors[last], colors[last], 0, linearLight);
         } else {
-            const GradientStop& a = stops[next - 1];
-            const GradientStop& b = stops[next];
-            const double t = b.ratio > a.ratio ? double(i - a.ratio) / (b.ratio - a.ratio) : 1.0;
-            c = Mix(colors[next - 1], colors[next], std::clamp(t, 0.0, 1.0), linearLight);
+            const GradientStop& a = stops[at];
+            const GradientStop& b = stops[at + 1];
+            const double t = b.ratio > a.ratio ? double(i - a.ratio) / (b.ratio - a.ratio) : 0.0;
+            c = Mix(colors[at], colors[at + 1], std::clamp(t, 0.0, 1.0), linearLight);
         }
         ramp[i] = Premultiply(c);
-    }
-    // Stops that do not move past the one before them (the same ratio, or a lower one) are
-    // not lost: each but the last of such a run shows on its own entry, one after another
-    // from the run's ratio, as Flash Player draws them.
-    int cursor = -1;
-    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
-        if (stops[i + 1].ratio > stops[i].ratio) {
-            cursor = -1;
-            continue;
-        }
-        const int at = std::max<int>(stops[i].ratio, cursor + 1);
-        if (at <= 255) ramp[at] = Premultiply(colors[i]);
-        cursor = at;
     }
 }
 
@@ -150,11 +151,13 @@ double ApplySpread(SpreadMode spread, double t) {
     return 0;
 }
 
-Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, double t) {
+Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, RampSampling sampling, double t) {
+    const double unit = ApplySpread(spread, t);
+    if (sampling == RampSampling::CornerEntry)
+        return ramp[static_cast<int>(std::min(unit * 256, 255.0))];
     // Entry i holds the colour at the middle of the i-th 256th of the unit; between middles
-    // the colour is mixed from the two entries, so a gradient shows no steps when it spans
-    // more pixels than the ramp has entries.
-    const double pos = std::clamp(ApplySpread(spread, t) * 256 - 0.5, 0.0, 255.0);
+    // the colour is mixed from the two entries.
+    const double pos = std::clamp(unit * 256 - 0.5, 0.0, 255.0);
     const auto i = static_cast<int>(pos);
     const auto k = static_cast<std::uint32_t>((pos - i) * 256 + 0.5);
     if (k == 0 || i == 255) return ramp[i];
@@ -175,7 +178,7 @@ bool Invert(const Matrix& m, Matrix& out) {
 
 void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
                GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint, const Bitmap* bitmap,
-               bool smoothing) {
+               bool smoothing, RampSampling sampling) {
     paint = Paint{};
     switch (style.kind) {
         case FillKind::Solid: {
@@ -199,6 +202,7 @@ void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransf
             paint.kind = Paint::Kind::Gradient;
             paint.gradientKind = style.kind;
             paint.spread = style.gradient.spread;
+            paint.sampling = sampling;
             paint.focalPoint = style.gradient.focalPoint;
             paint.ramp = rampIndex;
             paint.opaque =
@@ -291,19 +295,18 @@ void ShadeBitmap(const Paint& paint, int x, int y, int count, Pixel* out) {
 void ShadeGradient(const Paint& paint, const GradientRamp& ramp, int x, int y, int count,
                    Pixel* out) {
     const Matrix& m = paint.inverse;
-    double gx = m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx;
-    double gy = m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty;
+    const double at = paint.sampling == RampSampling::CornerEntry ? 0 : 0.5;
+    double gx = m.a * (x + at) + m.c * (y + at) + m.tx;
+    double gy = m.b * (x + at) + m.d * (y + at) + m.ty;
     if (paint.gradientKind == FillKind::LinearGradient) {
         for (int i = 0; i < count; ++i, gx += m.a) {
-            out[i] = RampColor(ramp, paint.spread, (gx + 16384) / 32768);
+            out[i] = RampColor(ramp, paint.spread, paint.sampling, (gx + 16384) / 32768);
         }
         return;
     }
-    // Radial gradients take the nearest ramp entry, unmixed: Flash Player's pictures of them
-    // keep the ramp's steps.
     for (int i = 0; i < count; ++i, gx += m.a, gy += m.b) {
         const double t = GradientPosition(paint.gradientKind, paint.focalPoint, gx, gy);
-        out[i] = ramp[static_cast<int>(ApplySpread(paint.spread, t) * 255.999)];
+        out[i] = RampColor(ramp, paint.spread, paint.sampling, t);
     }
 }
 

@@ -24,10 +24,10 @@ using GradientRamp = std::array<Pixel, 256>;
 
 // The ramp of 256 premultiplied colours a gradient's ratios 0 to 255 run through, after the
 // colour transform. Before the first stop's ratio the first colour holds, after the last one
-// the last; stops are read in their stored order, so a ratio that goes back does not reorder
-// them, and a run of stops that does not advance shows its stops on successive entries.
-// Mixed channels are rounded down. Linear-RGB gradients mix their colours in linear light.
-// No stops: transparent.
+// the last. The stops are walked in their stored order, at most one per entry, so a ratio
+// that goes back does not reorder them and a run of stops sharing a ratio shows them on
+// successive entries. Mixed channels are rounded down. Linear-RGB gradients mix their colours
+// in linear light of 8 bits. No stops: transparent.
 void BuildGradientRamp(const Gradient& gradient, const ColorTransform& cx, GradientRamp& ramp);
 
 // Where a gradient puts a point of the gradient square: 0 at the start, 1 at the end (may lie
@@ -37,14 +37,21 @@ double GradientPosition(FillKind kind, double focalPoint, double gx, double gy);
 // A position folded into 0..1 by a spread mode: pad clamps, repeat wraps, reflect mirrors.
 double ApplySpread(SpreadMode spread, double t);
 
-// The ramp's colour at a position (before the spread mode applies).
-Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, double t);
+// How a gradient's pixels take their colours from the ramp. Flash Player's pictures differ by
+// quality: drawn without anti-aliasing, a pixel shows the ramp at its centre, mixed from the
+// two entries around that point, so wide gradients show no steps; anti-aliased, it shows the
+// entry that its top-left corner, where its first row of samples starts, falls in.
+enum class RampSampling : std::uint8_t { CentreMixed, CornerEntry };
+
+// The ramp's colour at a position (before the spread mode applies), as `sampling` reads it.
+Pixel RampColor(const GradientRamp& ramp, SpreadMode spread, RampSampling sampling, double t);
 
 struct Paint {
     enum class Kind : std::uint8_t { None, Solid, Gradient, Bitmap };
     Kind kind = Kind::None;
     FillKind gradientKind = FillKind::LinearGradient;
     SpreadMode spread = SpreadMode::Pad;
+    RampSampling sampling = RampSampling::CentreMixed;  // Gradient
     // Every pixel it produces is opaque: covered pixels can be stored rather than blended.
     bool opaque = false;
     Pixel color = 0;         // Solid
@@ -60,16 +67,19 @@ struct Paint {
 
 // Makes `paint` for a fill style drawn through `toDevice` (the shape's twips to device
 // pixels). A gradient's ramp is built into `ramp`, whose index in the caller's table is
-// `rampIndex`. A bitmap fill paints `bitmap` (none: no paint), smoothed only when the style
-// asks for it and either `smoothing` allows it or the bitmap is drawn smaller than its size.
+// `rampIndex`, and read as `sampling` says. A bitmap fill paints `bitmap` (none: no paint),
+// smoothed only when the style asks for it and either `smoothing` allows it or the bitmap is
+// drawn smaller than its size.
 void MakePaint(const FillStyle& style, const Matrix& toDevice, const ColorTransform& cx,
                GradientRamp& ramp, std::uint32_t rampIndex, Paint& paint,
-               const Bitmap* bitmap = nullptr, bool smoothing = true);
+               const Bitmap* bitmap = nullptr, bool smoothing = true,
+               RampSampling sampling = RampSampling::CentreMixed);
 
 // The colours of `count` pixels of row y from column x (pixel centres), for a bitmap paint.
 void ShadeBitmap(const Paint& paint, int x, int y, int count, Pixel* out);
 
-// The colours of `count` pixels of row y from column x (pixel centres), for a gradient paint.
+// The colours of `count` pixels of row y from column x, for a gradient paint: at the pixels'
+// centres or corners, as the paint's sampling says.
 void ShadeGradient(const Paint& paint, const GradientRamp& ramp, int x, int y, int count,
                    Pixel* out);
 

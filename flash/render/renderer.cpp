@@ -379,8 +379,10 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
         const Bitmap* bitmap = nullptr;
         if (style.kind == FillKind::Bitmap && bitmaps_ != nullptr)
             bitmap = bitmaps_->FindBitmap(style.bitmapId);
-        MakePaint(style, m, cx, ramps_[gradient ? ramps : 0], ramps, out, bitmap,
-                  quality_ >= Quality::High);
+        MakePaint(
+            style, m, cx, ramps_[gradient ? ramps : 0], ramps, out, bitmap,
+            quality_ >= Quality::High,
+            SamplesPerSide(quality_) > 1 ? RampSampling::CornerEntry : RampSampling::CentreMixed);
         if (gradient) ++ramps;
     };
     if (ramps_.empty()) ramps_.resize(1);
