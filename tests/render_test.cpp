@@ -270,6 +270,102 @@ TEST(Render, GradientStopsLandOnTheirRatios) {
     EXPECT_EQ(PixelG(p.At(50, 0)), 0u);
 }
 
+struct RampCase {
+    const char* what;  // the case's name
+    Interpolation interpolation;
+    std::vector<GradientStop> stops;
+    std::vector<std::pair<int, Rgba>> entries;  // ramp index, straight colour it holds
+};
+
+class GradientRampEntries : public ::testing::TestWithParam<RampCase> {};
+
+// The entries Flash Player's ramps hold where stops share a ratio, go back, or mix in linear
+// light (values read from its pictures).
+TEST_P(GradientRampEntries, HoldFlashPlayersColours) {
+    const RampCase& c = GetParam();
+    Gradient g;
+    g.interpolation = c.interpolation;
+    g.count = static_cast<std::uint8_t>(c.stops.size());
+    std::copy(c.stops.begin(), c.stops.end(), g.stops.begin());
+    GradientRamp ramp;
+    BuildGradientRamp(g, ColorTransform{}, ramp);
+    for (const auto& [index, color] : c.entries)
+        EXPECT_EQ(ramp[index], Premultiply(color)) << "entry " << index;
+}
+
+constexpr Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255};
+constexpr Rgba kBlackRgba{0, 0, 0, 255};
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, GradientRampEntries,
+    ::testing::Values(
+        // A run sharing ratio 100: its first stop on 100 and 101, the next on 102, and the
+        // mix from its last stop (blue) onwards from 103, 3 % of the way to white.
+        RampCase{"RunSharingARatio",
+                 Interpolation::Rgb,
+                 {{0, kBlackRgba},
+                  {100, kRed},
+                  {100, kGreen},
+                  {100, kBlue},
+                  {200, {255, 255, 255, 255}}},
+                 {{100, kRed}, {101, kRed}, {102, kGreen}, {103, {7, 7, 255, 255}}}},
+        // Green at 80 then cyan at 50: green holds one entry more, then cyan mixes towards
+        // magenta as from ratio 50.
+        RampCase{"RatioGoingBack",
+                 Interpolation::Rgb,
+                 {{31, kRed}, {80, kGreen}, {50, {0, 255, 255, 255}}, {100, {255, 0, 255, 255}}},
+                 {{80, kGreen}, {81, kGreen}, {82, {163, 91, 255, 255}}}},
+        // Linear light of 8 bits, truncated both ways: black to red steps coarsely in the
+        // dark, and full red comes back as 254. A run at the start shows its first stop up
+        // to one entry past its ratio.
+        RampCase{"LinearLight",
+                 Interpolation::LinearRgb,
+                 {{6, kRed}, {6, kGreen}, {6, kBlue}, {6, kBlackRgba}, {150, kRed}},
+                 {{0, {254, 0, 0, 255}},
+                  {7, {254, 0, 0, 255}},
+                  {8, {0, 254, 0, 255}},
+                  {9, {0, 0, 254, 255}},
+                  {10, {46, 0, 0, 255}},
+                  {11, {49, 0, 0, 255}},
+                  {15, {68, 0, 0, 255}},
+                  {150, {254, 0, 0, 255}}}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+struct SamplingCase {
+    Quality quality;
+    bool radial;
+    std::uint32_t value;  // pixel 50's grey
+};
+
+class GradientSampling : public ::testing::TestWithParam<SamplingCase> {};
+
+// Black up to ratio 100, white from 101, across 128 pixels: pixel 50's corner lies on ratio
+// 100, its centre half way to 101. Without anti-aliasing the pixel shows the two entries around
+// its centre mixed, radial gradients too; anti-aliased, the entry its corner falls in.
+TEST_P(GradientSampling, ReadsTheRampAsFlashPlayerDoes) {
+    const SamplingCase& c = GetParam();
+    const std::vector<swfwriter::Stop> stops = {{100, {0, 0, 0, 255}}, {101, {255, 255, 255, 255}}};
+    ShapeWriter w = GradientRow(128, 0, stops);
+    if (c.radial) {
+        // Centred on the row's top-left corner, 128 pixels in radius.
+        w = ShapeWriter(3);
+        const double scale = 128 * 20 / 16384.0;
+        w.Fill1(w.Radial({scale, 0, 0, scale, 0, 0}, stops)).Rect(0, 0, 256 * 20, 20);
+    }
+    DrawRequest r = Request(w, 128, 1);
+    r.quality = c.quality;
+    EXPECT_EQ(PixelR(DrawShapeBody(r).At(50, 0)), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, GradientSampling,
+    ::testing::Values(SamplingCase{Quality::Low, false, 128}, SamplingCase{Quality::Low, true, 128},
+                      SamplingCase{Quality::High, false, 0}, SamplingCase{Quality::High, true, 0}),
+    [](const auto& info) {
+        return std::string(info.param.quality == Quality::Low ? "Low" : "High") +
+               (info.param.radial ? "Radial" : "Linear");
+    });
+
 TEST(Render, SpreadModesContinueTheRampPastItsEnd) {
     const std::vector<swfwriter::Stop> stops = {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}};
     // The ramp spans the first 128 pixels; the row goes on for 128 more.
