@@ -377,6 +377,22 @@ TEST(Render, HairlinesAndThinLinesAreOnePixel) {
     }
 }
 
+TEST(Render, StretchedPlacementsStretchThePen) {
+    // Two-pixel lines under a placement four times wider than tall: the upright one is eight
+    // pixels across, the level one still two pixels high.
+    ShapeWriter w(3);
+    w.LineStyle(w.Line(40, {0, 0, 0, 255})).MoveTo(40, 40).LineTo(40, 280);
+    w.MoveTo(100, 240).LineTo(140, 240);
+    DrawRequest r = Request(w, 32, 16);
+    r.placement = Matrix::Scale(4, 1);
+    const PixelBuffer p = DrawShapeBody(r);
+    int across = 0, high = 0;
+    for (int x = 0; x < 16; ++x) across += p.At(x, 6) == kBlack;
+    for (int y = 0; y < 16; ++y) high += p.At(24, y) == kBlack;
+    EXPECT_EQ(across, 8);
+    EXPECT_EQ(high, 2);
+}
+
 TEST(Render, OnePixelDiagonalsAreOnePixelThickAcrossTheirDirection) {
     // A 20-twip line at a slope of 4 in 5, drawn without anti-aliasing: exactly the pixels whose
     // centres lie within half a pixel of it are filled, so some columns hold two pixels (a band

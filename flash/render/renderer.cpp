@@ -328,8 +328,12 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
         for (const LineStyle& ls : shape.lines) {
             const double reachFactor =
                 ls.join == JoinStyle::Miter ? std::max(ls.miterLimit, 1.5) : 1.5;
-            margin =
-                std::max(margin, StrokeWidthPixels(ls, placed, stage_.scale) / 2 * reachFactor + 1);
+            // A stretched pen reaches by the placement's larger scale.
+            const double width = StrokedInShapeUnits(ls, placed)
+                                     ? ls.width * std::max(std::hypot(placed.a, placed.b),
+                                                           std::hypot(placed.c, placed.d))
+                                     : StrokeWidthPixels(ls, placed, stage_.scale);
+            margin = std::max(margin, width / 2 * reachFactor + 1);
         }
     }
     PixelRect reach = Intersect(clip, DeviceBounds(shape.extent, placed, margin));
@@ -434,7 +438,9 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     // Pixel hinting puts the line's middle on a pixel's middle when it covers an odd number of
     // pixels, on a pixel boundary when even, so that it covers whole pixels.
     double hintOffset = -1;  // < 0: no hinting
+    bool stretched = false;  // the current style is stroked in the shape's units
     auto at = [&](std::int32_t x, std::int32_t y) {
+        if (stretched) return Point{double(x), double(y)};
         const Point p = m.Apply({double(x), double(y)});
         if (hintOffset < 0) return p;
         return Point{std::floor(p.x - hintOffset + 0.5) + hintOffset,
@@ -448,6 +454,7 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             const LineStyle& ls = shape.lines[current - 1];
             StrokeStyle st;
             st.halfWidth = StrokeWidthPixels(ls, m, stage_.scale) / 2;
+            stretched = StrokedInShapeUnits(ls, m);
             st.startCap = ls.startCap;
             st.endCap = ls.endCap;
             st.join = ls.join;
@@ -458,7 +465,14 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
                 const long pixels = std::lround(st.halfWidth * 2);
                 hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
             }
-            stroker_.Begin(scan_, current, st, kCurveTolerance);
+            if (stretched) {
+                // Built in the shape's units with the style's own width, then stretched.
+                st.halfWidth = ls.width / 2.0;
+                const double most = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
+                stroker_.Begin(scan_, current, st, kCurveTolerance / most, m);
+            } else {
+                stroker_.Begin(scan_, current, st, kCurveTolerance);
+            }
         }
         const Point p0 = at(e.x0, e.y0);
         const Point p1 = at(e.x1, e.y1);

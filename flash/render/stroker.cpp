@@ -55,9 +55,23 @@ double StrokeWidthPixels(const LineStyle& style, const Matrix& m, double stageSc
     return std::isfinite(w) ? std::max(w, 1.0) : 1.0;
 }
 
+bool StrokedInShapeUnits(const LineStyle& style, const Matrix& m) {
+    if (style.width == 0 || style.noHScale || style.noVScale || style.pixelHinting) return false;
+    const double xScale = std::hypot(m.a, m.b), yScale = std::hypot(m.c, m.d);
+    const double most = std::max(xScale, yScale);
+    if (!(most > 0) || !std::isfinite(most)) return false;
+    // A placement that keeps circles circles (equal axis scales at right angles) strokes as
+    // well on the device; a pen thinner than a pixel across is drawn on the device, where
+    // its one-pixel floor holds.
+    const bool square = std::fabs(xScale - yScale) <= 1e-9 * most &&
+                        std::fabs(m.a * m.c + m.b * m.d) <= 1e-9 * most * most;
+    return !square && style.width * std::min(xScale, yScale) >= 1;
+}
+
 void Stroker::Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& stroke,
-                    double tolerance) {
+                    double tolerance, const Matrix& toDevice) {
     out_ = &out;
+    toDevice_ = toDevice;
     style_ = style;
     stroke_ = stroke;
     tolerance_ = std::max(tolerance, 0.01);
@@ -224,6 +238,7 @@ void Stroker::AppendCap(Point p, Point d, CapStyle cap) {
 }
 
 void Stroker::AddContours() {
+    for (Point& p : poly_) p = toDevice_.Apply(p);
     double area = 0;
     std::size_t begin = 0;
     for (std::size_t end : contourEnds_) {
@@ -245,8 +260,11 @@ void Stroker::AddContours() {
     }
 }
 
-void Stroker::AddPolygon(const Point* p, std::size_t count) {
+void Stroker::AddPolygon(const Point* local, std::size_t count) {
     if (count < 3) return;
+    placed_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) placed_[i] = toDevice_.Apply(local[i]);
+    const Point* p = placed_.data();
     double area = 0;
     for (std::size_t i = 0; i < count; ++i) area += Cross(p[i], p[(i + 1) % count]);
     if (area == 0) return;
