@@ -7,6 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "flash/render/blend.h"
+#include "flash/render/flatten.h"
 
 namespace flash::render {
 
@@ -328,11 +329,10 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
         for (const LineStyle& ls : shape.lines) {
             const double reachFactor =
                 ls.join == JoinStyle::Miter ? std::max(ls.miterLimit, 1.5) : 1.5;
-            // A stretched pen reaches by the placement's larger scale.
-            const double width = StrokedInShapeUnits(ls, placed)
-                                     ? ls.width * std::max(std::hypot(placed.a, placed.b),
-                                                           std::hypot(placed.c, placed.d))
-                                     : StrokeWidthPixels(ls, placed, stage_.scale);
+            // A stretched pen reaches by the placement's larger stretch.
+            const double pen = StretchedPenWidth(ls, placed, stage_.scale);
+            const double width = pen > 0 ? pen * StretchOf(placed).most
+                                         : StrokeWidthPixels(ls, placed, stage_.scale);
             margin = std::max(margin, width / 2 * reachFactor + 1);
         }
     }
@@ -454,7 +454,8 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             const LineStyle& ls = shape.lines[current - 1];
             StrokeStyle st;
             st.halfWidth = StrokeWidthPixels(ls, m, stage_.scale) / 2;
-            stretched = StrokedInShapeUnits(ls, m);
+            const double pen = StretchedPenWidth(ls, m, stage_.scale);
+            stretched = pen > 0;
             st.startCap = ls.startCap;
             st.endCap = ls.endCap;
             st.join = ls.join;
@@ -466,10 +467,12 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
                 hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
             }
             if (stretched) {
-                // Built in the shape's units with the style's own width, then stretched.
-                st.halfWidth = ls.width / 2.0;
-                const double most = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
-                stroker_.Begin(scan_, current, st, kCurveTolerance / most, m);
+                // Built in the shape's units, then stretched.
+                st.halfWidth = pen / 2;
+                // Its curves are cut in the shape's units as filled ones are, which Flash Player's
+                // pictures of stretched round pens show, up to a pixel's stray on the device.
+                const double tolerance = std::min(kShapeUnitsTolerance, 1 / StretchOf(m).most);
+                stroker_.Begin(scan_, current, st, tolerance, m);
             } else {
                 stroker_.Begin(scan_, current, st, kCurveTolerance);
             }

@@ -55,17 +55,25 @@ double StrokeWidthPixels(const LineStyle& style, const Matrix& m, double stageSc
     return std::isfinite(w) ? std::max(w, 1.0) : 1.0;
 }
 
-bool StrokedInShapeUnits(const LineStyle& style, const Matrix& m) {
-    if (style.width == 0 || style.noHScale || style.noVScale || style.pixelHinting) return false;
-    const double xScale = std::hypot(m.a, m.b), yScale = std::hypot(m.c, m.d);
-    const double most = std::max(xScale, yScale);
-    if (!(most > 0) || !std::isfinite(most)) return false;
-    // A placement that keeps circles circles (equal axis scales at right angles) strokes as
-    // well on the device; a pen thinner than a pixel across is drawn on the device, where
-    // its one-pixel floor holds.
-    const bool square = std::fabs(xScale - yScale) <= 1e-9 * most &&
-                        std::fabs(m.a * m.c + m.b * m.d) <= 1e-9 * most * most;
-    return !square && style.width * std::min(xScale, yScale) >= 1;
+AxisScales StretchOf(const Matrix& m) {
+    // The singular values of the placement's linear part: how much it stretches a circle's
+    // radius at most and at least.
+    const double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d;
+    const double det = m.a * m.d - m.b * m.c;
+    const double root = std::sqrt(std::max(sum * sum - 4 * det * det, 0.0));
+    return {std::sqrt(std::max((sum - root) / 2, 0.0)), std::sqrt((sum + root) / 2)};
+}
+
+double StretchedPenWidth(const LineStyle& style, const Matrix& m, double stageScale) {
+    if (style.width == 0 || style.noHScale != style.noVScale || style.pixelHinting) return 0;
+    const AxisScales s = StretchOf(m);
+    // A placement that keeps circles circles strokes as well on the device.
+    if (!(s.least > 0) || !std::isfinite(s.most) || s.most - s.least <= 1e-9 * s.most) return 0;
+    // A pen that does not scale keeps its width where the placement stretches least.
+    const double width = style.noHScale ? style.width * stageScale / 20 / s.least : style.width;
+    // A pen thinner than a pixel across is drawn on the device, where its one-pixel floor
+    // holds.
+    return width * s.least >= 1 ? width : 0;
 }
 
 void Stroker::Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& stroke,

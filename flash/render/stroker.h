@@ -72,9 +72,18 @@ private:
 // never under one pixel; a hairline (width 0) is one pixel.
 double StrokeWidthPixels(const LineStyle& style, const Matrix& toDevice, double stageScale);
 
-// Whether a line style drawn through `toDevice` is stroked in the shape's own units and then
-// placed: a scaling pen under a placement that stretches or skews, at least a pixel wide
-// across its thinnest.
-bool StrokedInShapeUnits(const LineStyle& style, const Matrix& toDevice);
+struct AxisScales {
+    double least = 0;
+    double most = 0;
+};
+// How much a placement stretches a circle's radius, at least and at most.
+AxisScales StretchOf(const Matrix& toDevice);
+
+// A line style under a placement that stretches or skews is stroked in the shape's own units
+// and then placed: Flash Player's pen stretches with the shape. This is the pen's width in
+// those units (a pen that does not scale keeps its width where the placement stretches
+// least), or 0 when the style is stroked on the device: square placements, pens under a
+// pixel across, pixel hinting, and pens that scale one way only.
+double StretchedPenWidth(const LineStyle& style, const Matrix& toDevice, double stageScale);
 
 }  // namespace flash::render
