@@ -473,6 +473,35 @@ TEST(Render, HairlinesAndThinLinesAreOnePixel) {
     }
 }
 
+TEST(Render, StretchedPlacementsStretchThePen) {
+    // A two-pixel upright line and a level one. A scaling pen four times wider than tall is
+    // eight pixels across upright and two high level; a pen that does not scale keeps its two
+    // pixels where the placement stretches least (here upright, twice as much across).
+    struct Case {
+        bool scales;
+        Matrix placement;
+        int across, high;
+    };
+    for (const Case& c : {Case{true, Matrix::Scale(4, 1), 8, 2},
+                          Case{false, Matrix::Scale(4, 2), 4, 2}}) {
+        ShapeWriter w(4);
+        swfwriter::LineStyle2 l;
+        l.width = 40;
+        l.noHScale = l.noVScale = !c.scales;
+        l.color = {0, 0, 0, 255};
+        w.LineStyle(w.Line(l)).MoveTo(40, 40).LineTo(40, 280);
+        w.MoveTo(100, 240).LineTo(140, 240);
+        DrawRequest r = Request(w, 32, 32);
+        r.placement = c.placement;
+        const PixelBuffer p = DrawShapeBody(r);
+        int across = 0, high = 0;
+        for (int x = 0; x < 16; ++x) across += p.At(x, 6) == kBlack;
+        for (int y = 0; y < 32; ++y) high += p.At(24, y) == kBlack;
+        EXPECT_EQ(across, c.across) << c.scales;
+        EXPECT_EQ(high, c.high) << c.scales;
+    }
+}
+
 TEST(Render, OnePixelDiagonalsAreOnePixelThickAcrossTheirDirection) {
     // A 20-twip line at a slope of 4 in 5, drawn without anti-aliasing: exactly the pixels whose
     // centres lie within half a pixel of it are filled, so some columns hold two pixels (a band

@@ -7,6 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "flash/render/blend.h"
+#include "flash/render/flatten.h"
 
 namespace flash::render {
 
@@ -328,8 +329,11 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
         for (const LineStyle& ls : shape.lines) {
             const double reachFactor =
                 ls.join == JoinStyle::Miter ? std::max(ls.miterLimit, 1.5) : 1.5;
-            margin =
-                std::max(margin, StrokeWidthPixels(ls, placed, stage_.scale) / 2 * reachFactor + 1);
+            // A stretched pen reaches by the placement's larger stretch.
+            const double pen = StretchedPenWidth(ls, placed, stage_.scale);
+            const double width = pen > 0 ? pen * StretchOf(placed).most
+                                         : StrokeWidthPixels(ls, placed, stage_.scale);
+            margin = std::max(margin, width / 2 * reachFactor + 1);
         }
     }
     PixelRect reach = Intersect(clip, DeviceBounds(shape.extent, placed, margin));
@@ -436,7 +440,9 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     // Pixel hinting puts the line's middle on a pixel's middle when it covers an odd number of
     // pixels, on a pixel boundary when even, so that it covers whole pixels.
     double hintOffset = -1;  // < 0: no hinting
+    bool stretched = false;  // the current style is stroked in the shape's units
     auto at = [&](std::int32_t x, std::int32_t y) {
+        if (stretched) return Point{double(x), double(y)};
         const Point p = m.Apply({double(x), double(y)});
         if (hintOffset < 0) return p;
         return Point{std::floor(p.x - hintOffset + 0.5) + hintOffset,
@@ -450,6 +456,8 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             const LineStyle& ls = shape.lines[current - 1];
             StrokeStyle st;
             st.halfWidth = StrokeWidthPixels(ls, m, stage_.scale) / 2;
+            const double pen = StretchedPenWidth(ls, m, stage_.scale);
+            stretched = pen > 0;
             st.startCap = ls.startCap;
             st.endCap = ls.endCap;
             st.join = ls.join;
@@ -460,7 +468,16 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
                 const long pixels = std::lround(st.halfWidth * 2);
                 hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
             }
-            stroker_.Begin(scan_, current, st, kCurveTolerance);
+            if (stretched) {
+                // Built in the shape's units, then stretched.
+                st.halfWidth = pen / 2;
+                // Its curves are cut in the shape's units as filled ones are, which Flash Player's
+                // pictures of stretched round pens show, up to a pixel's stray on the device.
+                const double tolerance = std::min(kShapeUnitsTolerance, 1 / StretchOf(m).most);
+                stroker_.Begin(scan_, current, st, tolerance, m);
+            } else {
+                stroker_.Begin(scan_, current, st, kCurveTolerance);
+            }
         }
         const Point p0 = at(e.x0, e.y0);
         const Point p1 = at(e.x1, e.y1);

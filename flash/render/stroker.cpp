@@ -55,9 +55,31 @@ double StrokeWidthPixels(const LineStyle& style, const Matrix& m, double stageSc
     return std::isfinite(w) ? std::max(w, 1.0) : 1.0;
 }
 
+AxisScales StretchOf(const Matrix& m) {
+    // The singular values of the placement's linear part: how much it stretches a circle's
+    // radius at most and at least.
+    const double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d;
+    const double det = m.a * m.d - m.b * m.c;
+    const double root = std::sqrt(std::max(sum * sum - 4 * det * det, 0.0));
+    return {std::sqrt(std::max((sum - root) / 2, 0.0)), std::sqrt((sum + root) / 2)};
+}
+
+double StretchedPenWidth(const LineStyle& style, const Matrix& m, double stageScale) {
+    if (style.width == 0 || style.noHScale != style.noVScale || style.pixelHinting) return 0;
+    const AxisScales s = StretchOf(m);
+    // A placement that keeps circles circles strokes as well on the device.
+    if (!(s.least > 0) || !std::isfinite(s.most) || s.most - s.least <= 1e-9 * s.most) return 0;
+    // A pen that does not scale keeps its width where the placement stretches least.
+    const double width = style.noHScale ? style.width * stageScale / 20 / s.least : style.width;
+    // A pen thinner than a pixel across is drawn on the device, where its one-pixel floor
+    // holds.
+    return width * s.least >= 1 ? width : 0;
+}
+
 void Stroker::Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& stroke,
-                    double tolerance) {
+                    double tolerance, const Matrix& toDevice) {
     out_ = &out;
+    toDevice_ = toDevice;
     style_ = style;
     stroke_ = stroke;
     tolerance_ = std::max(tolerance, 0.01);
@@ -224,6 +246,7 @@ void Stroker::AppendCap(Point p, Point d, CapStyle cap) {
 }
 
 void Stroker::AddContours() {
+    for (Point& p : poly_) p = toDevice_.Apply(p);
     double area = 0;
     std::size_t begin = 0;
     for (std::size_t end : contourEnds_) {
@@ -245,8 +268,11 @@ void Stroker::AddContours() {
     }
 }
 
-void Stroker::AddPolygon(const Point* p, std::size_t count) {
+void Stroker::AddPolygon(const Point* local, std::size_t count) {
     if (count < 3) return;
+    placed_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) placed_[i] = toDevice_.Apply(local[i]);
+    const Point* p = placed_.data();
     double area = 0;
     for (std::size_t i = 0; i < count; ++i) area += Cross(p[i], p[(i + 1) % count]);
     if (area == 0) return;

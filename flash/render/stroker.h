@@ -26,9 +26,12 @@ struct StrokeStyle {
 class Stroker {
 public:
     // Strokes go into `out` with `style` on their inside; arcs and curves stay within
-    // `tolerance` device pixels.
-    void Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& stroke,
-               double tolerance);
+    // `tolerance`. The points, the half width and the tolerance are in the units the outline
+    // is built in; `toDevice` places the finished outline (a stroke built in a shape's own
+    // units and placed through a stretching matrix gets the stretched pen Flash Player draws,
+    // thicker across the stretch).
+    void Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& stroke, double tolerance,
+               const Matrix& toDevice = Matrix{});
     void MoveTo(Point p);
     void LineTo(Point p);
     void QuadTo(Point control, Point p);
@@ -56,6 +59,8 @@ private:
     std::uint16_t style_ = 0;
     StrokeStyle stroke_;
     double tolerance_ = 0.25;
+    Matrix toDevice_;
+    std::vector<Point> placed_;
     std::vector<Point> points_;
     std::vector<Point> poly_;
     std::vector<std::size_t> contourEnds_;
@@ -66,5 +71,19 @@ private:
 // horizontal scale alone for the no-scale flags; by `stageScale` only when both are set),
 // never under one pixel; a hairline (width 0) is one pixel.
 double StrokeWidthPixels(const LineStyle& style, const Matrix& toDevice, double stageScale);
+
+struct AxisScales {
+    double least = 0;
+    double most = 0;
+};
+// How much a placement stretches a circle's radius, at least and at most.
+AxisScales StretchOf(const Matrix& toDevice);
+
+// A line style under a placement that stretches or skews is stroked in the shape's own units
+// and then placed: Flash Player's pen stretches with the shape. This is the pen's width in
+// those units (a pen that does not scale keeps its width where the placement stretches
+// least), or 0 when the style is stroked on the device: square placements, pens under a
+// pixel across, pixel hinting, and pens that scale one way only.
+double StretchedPenWidth(const LineStyle& style, const Matrix& toDevice, double stageScale);
 
 }  // namespace flash::render
