@@ -40,7 +40,7 @@ double ApplySpread(SpreadMode spread, double t);
 // How a gradient's pixels take their colours from the ramp. Flash Player's pictures differ by
 // quality: drawn without anti-aliasing, a pixel shows the ramp at its centre, mixed from the
 // two entries around that point, so wide gradients show no steps; anti-aliased, it shows the
-// entry that its top-left corner, where its first row of samples starts, falls in.
+// one entry its top-left corner falls in, so radial gradients keep the ramp's steps.
 enum class RampSampling : std::uint8_t { CentreMixed, CornerEntry };
 
 // The ramp's colour at a position (before the spread mode applies), as `sampling` reads it.
