@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 #include "flash/render/blend.h"
 #include "flash/render/flatten.h"
@@ -378,6 +379,12 @@ TEST(Render, SpreadModesContinueTheRampPastItsEnd) {
         EXPECT_EQ(reflect.At(128 + i, 0), reflect.At(127 - i, 0)) << i;
         EXPECT_LT(PixelR(pad.At(i, 0)), PixelR(pad.At(i + 8, 0))) << i;
     }
+    // Positions a degenerate placement leaves undefined land on the ramp's ends.
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(ApplySpread(SpreadMode::Pad, kInf), 1.0);
+    EXPECT_EQ(ApplySpread(SpreadMode::Pad, std::nan("")), 0.0);
+    EXPECT_EQ(ApplySpread(SpreadMode::Repeat, kInf), 0.0);
+    EXPECT_EQ(ApplySpread(SpreadMode::Reflect, -kInf), 0.0);
 }
 
 TEST(Render, RadialAndFocalGradientsCentreOnTheirFocus) {
@@ -482,8 +489,8 @@ TEST(Render, StretchedPlacementsStretchThePen) {
         Matrix placement;
         int across, high;
     };
-    for (const Case& c : {Case{true, Matrix::Scale(4, 1), 8, 2},
-                          Case{false, Matrix::Scale(4, 2), 4, 2}}) {
+    for (const Case& c :
+         {Case{true, Matrix::Scale(4, 1), 8, 2}, Case{false, Matrix::Scale(4, 2), 4, 2}}) {
         ShapeWriter w(4);
         swfwriter::LineStyle2 l;
         l.width = 40;

@@ -137,7 +137,8 @@ double GradientPosition(FillKind kind, double focal, double gx, double gy) {
 }
 
 double ApplySpread(SpreadMode spread, double t) {
-    if (!(t == t)) return 0;  // NaN from a degenerate placement
+    // NaN or infinity from a degenerate placement: the start, or the end of a padded ramp.
+    if (!std::isfinite(t)) return spread == SpreadMode::Pad && t > 0 ? 1 : 0;
     switch (spread) {
         case SpreadMode::Pad:
             return std::clamp(t, 0.0, 1.0);
