@@ -84,6 +84,7 @@ void Stroker::Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& 
     stroke_ = stroke;
     tolerance_ = std::max(tolerance, 0.01);
     points_.clear();
+    smooth_.clear();
 }
 
 void Stroker::MoveTo(Point p) {
@@ -99,11 +100,18 @@ void Stroker::LineTo(Point p) {
     // The scan converter takes no more lines than this either.
     if (p == points_.back() || points_.size() >= ScanConverter::kMaxLines) return;
     points_.push_back(p);
+    smooth_.resize(points_.size() - 1, 0);
+    smooth_.push_back(0);
 }
 
 void Stroker::QuadTo(Point c, Point p) {
     if (points_.empty()) points_.push_back(c);
-    FlattenQuad(points_.back(), c, p, tolerance_, [this](Point q) { LineTo(q); });
+    // The chords' inner ends are marked: the curve has no corner there.
+    FlattenQuad(points_.back(), c, p, tolerance_, [&](Point q) {
+        const std::size_t before = points_.size();
+        LineTo(q);
+        if (q != p && points_.size() > before) smooth_.back() = 1;
+    });
 }
 
 void Stroker::Finish() {
@@ -122,6 +130,7 @@ void Stroker::Finish() {
             AddPolygon(square, 4);
         }
         points_.clear();
+        smooth_.clear();
         return;
     }
     const bool closed = stroke_.closeWhereItMeets && n > 2 && points_.front() == points_.back();
@@ -130,16 +139,17 @@ void Stroker::Finish() {
         for (std::size_t i = 0; i + 1 < n; ++i) Segment(points_[i], points_[i + 1]);
         for (std::size_t i = 1; i + 1 < n; ++i) {
             Join(points_[i], Unit(Sub(points_[i], points_[i - 1])),
-                 Unit(Sub(points_[i + 1], points_[i])));
+                 Unit(Sub(points_[i + 1], points_[i])), smooth_[i] != 0);
         }
         if (closed) {
             Join(points_[0], Unit(Sub(points_[n - 1], points_[n - 2])),
-                 Unit(Sub(points_[1], points_[0])));
+                 Unit(Sub(points_[1], points_[0])), false);
         } else {
             Cap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
             Cap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
         }
         points_.clear();
+        smooth_.clear();
         return;
     }
     // Wider strokes as one outline: the right-hand offset of the polyline going forward, the
@@ -163,6 +173,7 @@ void Stroker::Finish() {
     }
     AddContours();
     points_.clear();
+    smooth_.clear();
 }
 
 void Stroker::OutlineSide(bool forward, bool closed) {
@@ -177,14 +188,14 @@ void Stroker::OutlineSide(bool forward, bool closed) {
         poly_.push_back(Add(b, o));
         // The corner at b: towards the next segment, round to the first one when closed.
         if (i + 2 < n) {
-            AppendJoin(b, d, Unit(Sub(at(i + 2), b)));
+            AppendJoin(b, d, Unit(Sub(at(i + 2), b)), smooth_[forward ? i + 1 : n - 2 - i] != 0);
         } else if (closed) {
-            AppendJoin(b, d, Unit(Sub(at(1), at(0))));
+            AppendJoin(b, d, Unit(Sub(at(1), at(0))), false);
         }
     }
 }
 
-void Stroker::AppendJoin(Point v, Point d1, Point d2) {
+void Stroker::AppendJoin(Point v, Point d1, Point d2, bool smooth) {
     const double cross = Cross(d1, d2), dot = Dot(d1, d2);
     const double h = stroke_.halfWidth;
     if (cross > 0 || (cross == 0 && dot > 0)) {
@@ -193,6 +204,17 @@ void Stroker::AppendJoin(Point v, Point d1, Point d2) {
         return;
     }
     const Point o1 = Mul(Right(d1), h), o2 = Mul(Right(d2), h);
+    if (smooth) {
+        // Between two chords of one curve the outline takes the bisector's point, whatever
+        // the join style: the curve has no corner to join. A curve cut into chords that fold
+        // back sharply keeps the style's join.
+        const Point b = Unit(Add(o1, o2));
+        const double cosHalf = Dot(Unit(o1), b);
+        if (cosHalf >= 0.5) {
+            poly_.push_back(Add(v, Mul(b, h / cosHalf)));
+            return;
+        }
+    }
     switch (stroke_.join) {
         case JoinStyle::Round: {
             const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
@@ -322,7 +344,7 @@ void Stroker::Disc(Point c) {
     AddPolygon(poly_.data(), poly_.size());
 }
 
-void Stroker::Join(Point v, Point d1, Point d2) {
+void Stroker::Join(Point v, Point d1, Point d2, bool smooth) {
     const double cross = Cross(d1, d2), dot = Dot(d1, d2);
     const double h = stroke_.halfWidth;
     if (std::abs(cross) < 1e-9) {
@@ -336,6 +358,15 @@ void Stroker::Join(Point v, Point d1, Point d2) {
     poly_.clear();
     poly_.push_back(v);
     poly_.push_back(Add(v, o1));
+    // Between two chords of one curve: the bisector's point (see AppendJoin).
+    const Point bisector = Unit(Add(o1, o2));
+    const double cosHalf = Dot(Unit(o1), bisector);
+    if (smooth && cosHalf >= 0.5) {
+        poly_.push_back(Add(v, Mul(bisector, h / cosHalf)));
+        poly_.push_back(Add(v, o2));
+        AddPolygon(poly_.data(), poly_.size());
+        return;
+    }
     switch (stroke_.join) {
         case JoinStyle::Round: {
             const double angle = std::acos(std::clamp(dot, -1.0, 1.0));

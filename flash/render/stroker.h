@@ -44,11 +44,11 @@ public:
 
 private:
     void OutlineSide(bool forward, bool closed);
-    void AppendJoin(Point v, Point d1, Point d2);
+    void AppendJoin(Point v, Point d1, Point d2, bool smooth);
     void AppendCap(Point p, Point d, CapStyle cap);
     void AddContours();
     void Segment(Point a, Point b);
-    void Join(Point v, Point d1, Point d2);
+    void Join(Point v, Point d1, Point d2, bool smooth);
     void Cap(Point p, Point d, CapStyle cap);
     void Disc(Point c);
     // Pushes the points of the arc of the stroke's half width round c from angle a0 turning
@@ -62,6 +62,7 @@ private:
     Matrix toDevice_;
     std::vector<Point> placed_;
     std::vector<Point> points_;
+    std::vector<std::uint8_t> smooth_;
     std::vector<Point> poly_;
     std::vector<std::size_t> contourEnds_;
 };
