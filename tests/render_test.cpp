@@ -322,12 +322,9 @@ INSTANTIATE_TEST_SUITE_P(
         RampCase{"LinearLight",
                  Interpolation::LinearRgb,
                  {{6, kRed}, {6, kGreen}, {6, kBlue}, {6, kBlackRgba}, {150, kRed}},
-                 {{0, {254, 0, 0, 255}},
-                  {7, {254, 0, 0, 255}},
+                 {{7, {254, 0, 0, 255}},
                   {8, {0, 254, 0, 255}},
-                  {9, {0, 0, 254, 255}},
                   {10, {46, 0, 0, 255}},
-                  {11, {49, 0, 0, 255}},
                   {15, {68, 0, 0, 255}},
                   {150, {254, 0, 0, 255}}}}),
     [](const auto& info) { return std::string(info.param.what); });
