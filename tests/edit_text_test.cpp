@@ -155,6 +155,17 @@ TEST(Fields, HtmlRunsOutsideBoldAndItalicAreRegular) {
     EXPECT_EQ(t.records[1].fontId, 4);
 }
 
+TEST(Fields, CentredLinesStartOnAWholeTwipCutDown) {
+    // 901 twips to spare: the line starts 450.5 twips in, drawn from 450.
+    const Font font = TestFont();
+    EditText field = TestField("a", false);
+    field.bounds.xMax = 1081;
+    field.align = TextAlign::Center;
+    const StaticText t = Layout(field, font);
+    ASSERT_EQ(t.records.size(), 1u);
+    EXPECT_EQ(t.records[0].x, 490);
+}
+
 struct AutoSizeCase {
     TextAlign align;
     Rect bounds;

@@ -452,7 +452,8 @@ StaticText LayoutEditText(const EditText& field, const FontFinder& fonts, bool u
             const double room = growsWide ? 0 : width - indent - lineWidth;
             if (p.align == TextAlign::Right) x += std::max(room, 0.0);
             if (p.align == TextAlign::Center) x += std::max(room, 0.0) / 2;
-            // Positions are whole twips, cut down.
+            // Positions are whole twips, cut down: a centred line's half twip too.
+            x = std::floor(x);
             const double baseline = std::floor(top + ascent);
             const Run* current = nullptr;
             double underlineFrom = 0;
