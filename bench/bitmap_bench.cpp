@@ -5,6 +5,7 @@
 // size (4 bytes a pixel); target: within 1.5 times.
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -46,21 +47,34 @@ int main() {
     body.insert(body.end(), jpeg.begin(), jpeg.end());
 
     std::size_t held = 0;
-    const double engine = MedianCpuMs(15, [&] {
+    auto engineDecode = [&] {
         flash::render::Bitmap b;
         flash::render::DecodeBitmap(flash::render::kDefineBitsJpeg2, body, {},
                                     flash::render::kBitmapBudgetBytes, b);
         held = b.Bytes();
-    });
-    const double baseline = MedianCpuMs(15, [&] {
+    };
+    auto stbDecode = [&] {
         int w = 0, h = 0, n = 0;
         stbi_uc* p =
             stbi_load_from_memory(jpeg.data(), static_cast<int>(jpeg.size()), &w, &h, &n, 4);
         stbi_image_free(p);
-    });
+    };
+    // Rounds alternate between the two, and the ratio is the median of each round's own, so
+    // that a busy machine slows both sides of a ratio alike.
+    std::vector<double> engineTimes, stbTimes, ratios;
+    for (int round = 0; round < 21; ++round) {
+        engineTimes.push_back(MedianCpuMs(1, engineDecode));
+        stbTimes.push_back(MedianCpuMs(1, stbDecode));
+        ratios.push_back(engineTimes.back() / stbTimes.back());
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    const double engine = median(engineTimes), baseline = median(stbTimes);
     std::printf("JPEG %d x %d, %zu bytes\n", kSide, kSide, jpeg.size());
     std::printf("engine decode:    %8.2f ms\nstb_image alone:  %8.2f ms\nratio:            %8.2f\n",
-                engine, baseline, engine / baseline);
+                engine, baseline, median(ratios));
     std::printf("decoded bytes %zu for %zu raw: %.2f\n", held, std::size_t{kSide} * kSide * 4,
                 double(held) / (double(kSide) * kSide * 4));
     return 0;
