@@ -123,6 +123,46 @@ TEST(StageDrawing, FiltersReachPastTheStageAndStopAtTheSizeLimit) {
     EXPECT_EQ(renderer.Stats().unfiltered, 1u);
 }
 
+TEST(StageDrawing, FiltersPastTheFramesWorkBudgetArePassedOver) {
+    // A red square with two blue glows, drawn with room for no filter work, then with the
+    // default budget: first bare (both glows passed over, in every frame), then glowing.
+    swfwriter::MovieBuilder m;
+    m.StagePixels(40, 10).BackgroundColor({255, 255, 255});
+    m.Rectangle(1, 200, 200, {255, 0, 0});
+    swfwriter::FilterSpec glow;
+    glow.kind = 2;
+    glow.color = {0, 0, 255, 255};
+    glow.blurX = glow.blurY = 9;
+    glow.strength = 1;
+    swfwriter::Place square;
+    square.depth = 1;
+    square.characterId = 1;
+    square.matrix = swfwriter::Matrix{1, 0, 0, 1, 200, 0};  // pixels 10 to 19
+    square.filters = swfwriter::FilterListBytes({glow, glow});
+    m.PlaceObject3(square).ShowFrame();
+    LoadResult loaded = ParseMovie(m.Build());
+    ASSERT_TRUE(loaded.Ok());
+    Player player(std::move(loaded.movie));
+    player.StepFrame();
+    StageDrawer drawer(player.GetMovie());
+    Renderer renderer;
+    renderer.SetQuality(Quality::Low);
+    PixelBuffer surface(40, 10);
+    renderer.SetFilterWorkPerFrame(0);
+    for (int frame = 1; frame <= 2; ++frame) {
+        const std::uint64_t before = renderer.Stats().unfiltered;
+        drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+        EXPECT_EQ(surface.At(15, 5), 0xFFFF0000u);
+        EXPECT_EQ(surface.At(21, 5), 0xFFFFFFFFu);
+        EXPECT_EQ(renderer.Stats().unfiltered - before, 2u) << frame;
+    }
+    renderer.SetFilterWorkPerFrame(Renderer::kFilterWorkPerFrame);
+    const std::uint64_t before = renderer.Stats().unfiltered;
+    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    EXPECT_NE(surface.At(21, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(renderer.Stats().unfiltered, before);
+}
+
 // Three filtered objects - a sprite whose child moves, a morph, a button - through frames
 // that change one thing each, drawn by a renderer that keeps their pictures and by one that
 // draws them afresh: the pictures are the same in every frame, and the kept ones are shown

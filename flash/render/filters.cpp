@@ -305,6 +305,20 @@ bool FilterDrawn(FilterKind kind) {
     return false;
 }
 
+std::uint64_t FilterWork(const Filter& f, int w, int h) {
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(std::max(w, 0)) * static_cast<std::uint64_t>(std::max(h, 0));
+    switch (f.kind) {
+        case FilterKind::ColorMatrix:
+            return pixels;
+        case FilterKind::Convolution:
+            return pixels * std::max<std::uint64_t>(std::uint64_t{f.matrixX} * f.matrixY, 1);
+        default:
+            // Each pass blurs both ways, and the layer is read once more to compose.
+            return pixels * (2 * static_cast<std::uint64_t>(Passes(f)) + 2);
+    }
+}
+
 int BoxWidth(double blur, double scale) {
     const double spread = (Clamp(blur, 0, kMaxBlur) - 1) * Clamp(scale, 0, kMaxFilterScale);
     return static_cast<int>(std::lround(std::max(spread + 1, 1.0) * 256));

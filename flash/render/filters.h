@@ -35,6 +35,10 @@ inline constexpr double kMaxFilterScale = 64;
 inline constexpr int kMaxFilterSide = 8191;
 inline constexpr std::int64_t kMaxFilterPixels = 16777215;
 
+// The work one filter does on a w x h layer, in values read: what a frame's budget of filter
+// work counts.
+std::uint64_t FilterWork(const Filter& f, int w, int h);
+
 // The kinds this engine draws; the others are passed over.
 bool FilterDrawn(FilterKind kind);
 

@@ -291,6 +291,7 @@ void Renderer::BeginFrame(Surface& surface, const StageView& stage, Rgb backgrou
     masks_.clear();
     open_.clear();
     filterSetsUsed_ = 0;
+    filterWork_ = 0;
     levels_.push_back(root);
     const Pixel bg = PackPixel(255, background.r, background.g, background.b);
     // White, the usual background, is one byte repeated: the C library fills that fastest.
@@ -739,13 +740,24 @@ void Renderer::CloseTop() {
                 levels_.pop_back();
                 return;
             }
+            bool allFiltered = true;
             if (layer.filterSet >= 0) {
+                const int w = layer.rect.Width(), h = layer.rect.Height();
                 for (const Filter& f : filterSets_[layer.filterSet]) {
-                    ApplyFilter(f, layer.filterScale, layerPool_[layer.buffer].data(),
-                                layer.rect.Width(), layer.rect.Height(), filterScratch_);
+                    const std::uint64_t work = FilterWork(f, w, h);
+                    if (work > filterWorkLimit_ - std::min(filterWork_, filterWorkLimit_)) {
+                        ++stats_.unfiltered;
+                        allFiltered = false;
+                        continue;
+                    }
+                    filterWork_ += work;
+                    ApplyFilter(f, layer.filterScale, layerPool_[layer.buffer].data(), w, h,
+                                filterScratch_);
                 }
             }
-            if (layer.kept >= 0) {
+            // A picture some filters were passed over in is not kept: the next frame's budget
+            // may draw it whole.
+            if (layer.kept >= 0 && allFiltered) {
                 // Within the claimed memory: rect is the claimed size.
                 KeptPicture& k = kept_[layer.kept];
                 const std::vector<Pixel>& drawn = layerPool_[layer.buffer];

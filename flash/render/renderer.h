@@ -68,7 +68,7 @@ struct RenderStats {
     std::uint64_t refused = 0;      // layers and masks beyond the depth caps, drawn without
     std::uint64_t growths = 0;      // frames after which the reused buffers had grown
     std::uint64_t limited = 0;      // passes cut short at ScanConverter::kMaxLines
-    std::uint64_t unfiltered = 0;   // filtered objects drawn without filters, being too large
+    std::uint64_t unfiltered = 0;   // filters passed over: objects too large, or past the budget
     std::uint64_t keptFilters = 0;  // filtered objects shown from the picture kept for them
 };
 
@@ -88,6 +88,11 @@ public:
     Renderer& operator=(const Renderer&) = delete;
 
     void SetQuality(Quality quality) { quality_ = quality; }
+    // Filter work one frame may do (FilterWork's values); filters past it are passed over and
+    // their objects drawn without them, so that a movie asking for hundreds of huge blurs
+    // cannot hold a frame for minutes. About a second of the slowest filters' work.
+    static constexpr std::uint64_t kFilterWorkPerFrame = std::uint64_t{1} << 28;
+    void SetFilterWorkPerFrame(std::uint64_t work) { filterWorkLimit_ = work; }
     // Where bitmap fills find their bitmaps; without a source they draw nothing.
     void SetBitmaps(BitmapSource* source) { bitmaps_ = source; }
     Quality GetQuality() const { return quality_; }
@@ -225,6 +230,8 @@ private:
     std::vector<std::vector<Filter>> filterSets_;
     std::size_t filterSetsUsed_ = 0;
     FilterScratch filterScratch_;
+    std::uint64_t filterWorkLimit_ = kFilterWorkPerFrame;
+    std::uint64_t filterWork_ = 0;  // done in this frame
     std::vector<Pixel> compositeRow_;
     bool keepFiltered_ = true;
     std::uint64_t frame_ = 0;
