@@ -87,15 +87,45 @@ TEST(StageDrawing, BitmapsButtonsAndRefusalsThroughTheDisplayList) {
     EXPECT_EQ(drawer.Bitmaps().Decoded() + drawer.Bitmaps().Refused(), 2u);
 }
 
-TEST(StageDrawing, FiltersReachPastTheStageAndStopAtTheSizeLimit) {
+// A movie's first frame ready to draw at low quality into a 40 x 10 surface.
+struct FirstFrame {
+    explicit FirstFrame(const Bytes& swf) : player(Load(swf)), drawer(player.GetMovie()) {
+        player.StepFrame();
+        renderer.SetQuality(Quality::Low);
+    }
+    static Movie Load(const Bytes& swf) {
+        LoadResult loaded = ParseMovie(swf);
+        EXPECT_TRUE(loaded.Ok());
+        return std::move(loaded.movie);
+    }
+    void Draw() { drawer.Draw(player, renderer, surface, ScaleMode::NoScale, {255, 255, 255}); }
+    Player player;
+    StageDrawer drawer;
+    Renderer renderer;
+    PixelBuffer surface{40, 10};
+};
+
+// A 40 x 10 white stage with character 1, a red square of 10 pixels, and a blue glow whose
+// box of 9 reaches 4 pixels each way.
+swfwriter::MovieBuilder RedSquareStage() {
     swfwriter::MovieBuilder m;
     m.StagePixels(40, 10).BackgroundColor({255, 255, 255});
     m.Rectangle(1, 200, 200, {255, 0, 0});
+    return m;
+}
+
+swfwriter::FilterSpec BlueGlow() {
     swfwriter::FilterSpec glow;
     glow.kind = 2;
     glow.color = {0, 0, 255, 255};
-    glow.blurX = glow.blurY = 9;  // a box of 9: 4 pixels each way
+    glow.blurX = glow.blurY = 9;
     glow.strength = 1;
+    return glow;
+}
+
+TEST(StageDrawing, FiltersReachPastTheStageAndStopAtTheSizeLimit) {
+    swfwriter::MovieBuilder m = RedSquareStage();
+    const swfwriter::FilterSpec glow = BlueGlow();
     swfwriter::Place offStage;
     offStage.depth = 1;
     offStage.characterId = 1;
@@ -105,62 +135,41 @@ TEST(StageDrawing, FiltersReachPastTheStageAndStopAtTheSizeLimit) {
     huge.depth = 2;
     huge.matrix = swfwriter::Matrix{1000, 0, 0, 1, 300, 0};  // 10,000 pixels wide from x 15
     m.PlaceObject3(offStage).PlaceObject3(huge).ShowFrame();
-    LoadResult loaded = ParseMovie(m.Build());
-    ASSERT_TRUE(loaded.Ok());
-    Player player(std::move(loaded.movie));
-    player.StepFrame();
-    StageDrawer drawer(player.GetMovie());
-    Renderer renderer;
-    renderer.SetQuality(Quality::Low);
-    PixelBuffer surface(40, 10);
-    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
+    FirstFrame f(m.Build());
+    f.Draw();
     // At x 0 the box covers the object's last 4 columns: 4 * 255 / 9 = 113 of blue.
-    EXPECT_EQ(surface.At(0, 5), 0xFF8E8EFFu);
-    EXPECT_EQ(surface.At(4, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(f.surface.At(0, 5), 0xFF8E8EFFu);
+    EXPECT_EQ(f.surface.At(4, 5), 0xFFFFFFFFu);
     // The huge one: its red without the glow around it.
-    EXPECT_EQ(surface.At(20, 5), 0xFFFF0000u);
-    EXPECT_EQ(surface.At(14, 5), 0xFFFFFFFFu);
-    EXPECT_EQ(renderer.Stats().unfiltered, 1u);
+    EXPECT_EQ(f.surface.At(20, 5), 0xFFFF0000u);
+    EXPECT_EQ(f.surface.At(14, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(f.renderer.Stats().unfiltered, 1u);
 }
 
 TEST(StageDrawing, FiltersPastTheFramesWorkBudgetArePassedOver) {
     // A red square with two blue glows, drawn with room for no filter work, then with the
     // default budget: first bare (both glows passed over, in every frame), then glowing.
-    swfwriter::MovieBuilder m;
-    m.StagePixels(40, 10).BackgroundColor({255, 255, 255});
-    m.Rectangle(1, 200, 200, {255, 0, 0});
-    swfwriter::FilterSpec glow;
-    glow.kind = 2;
-    glow.color = {0, 0, 255, 255};
-    glow.blurX = glow.blurY = 9;
-    glow.strength = 1;
+    swfwriter::MovieBuilder m = RedSquareStage();
     swfwriter::Place square;
     square.depth = 1;
     square.characterId = 1;
     square.matrix = swfwriter::Matrix{1, 0, 0, 1, 200, 0};  // pixels 10 to 19
-    square.filters = swfwriter::FilterListBytes({glow, glow});
+    square.filters = swfwriter::FilterListBytes({BlueGlow(), BlueGlow()});
     m.PlaceObject3(square).ShowFrame();
-    LoadResult loaded = ParseMovie(m.Build());
-    ASSERT_TRUE(loaded.Ok());
-    Player player(std::move(loaded.movie));
-    player.StepFrame();
-    StageDrawer drawer(player.GetMovie());
-    Renderer renderer;
-    renderer.SetQuality(Quality::Low);
-    PixelBuffer surface(40, 10);
-    renderer.SetFilterWorkPerFrame(0);
+    FirstFrame f(m.Build());
+    f.renderer.SetFilterWorkPerFrame(0);
     for (int frame = 1; frame <= 2; ++frame) {
-        const std::uint64_t before = renderer.Stats().unfiltered;
-        drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
-        EXPECT_EQ(surface.At(15, 5), 0xFFFF0000u);
-        EXPECT_EQ(surface.At(21, 5), 0xFFFFFFFFu);
-        EXPECT_EQ(renderer.Stats().unfiltered - before, 2u) << frame;
+        const std::uint64_t before = f.renderer.Stats().unfiltered;
+        f.Draw();
+        EXPECT_EQ(f.surface.At(15, 5), 0xFFFF0000u);
+        EXPECT_EQ(f.surface.At(21, 5), 0xFFFFFFFFu);
+        EXPECT_EQ(f.renderer.Stats().unfiltered - before, 2u) << frame;
     }
-    renderer.SetFilterWorkPerFrame(Renderer::kFilterWorkPerFrame);
-    const std::uint64_t before = renderer.Stats().unfiltered;
-    drawer.Draw(player, renderer, surface, ScaleMode::NoScale, Rgb{255, 255, 255});
-    EXPECT_NE(surface.At(21, 5), 0xFFFFFFFFu);
-    EXPECT_EQ(renderer.Stats().unfiltered, before);
+    f.renderer.SetFilterWorkPerFrame(Renderer::kFilterWorkPerFrame);
+    const std::uint64_t before = f.renderer.Stats().unfiltered;
+    f.Draw();
+    EXPECT_NE(f.surface.At(21, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(f.renderer.Stats().unfiltered, before);
 }
 
 // Three filtered objects - a sprite whose child moves, a morph, a button - through frames
