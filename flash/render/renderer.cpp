@@ -455,30 +455,27 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
             stroker_.Finish();
             current = e.line;
             const LineStyle& ls = shape.lines[current - 1];
-            StrokeStyle st;
-            st.halfWidth = StrokeWidthPixels(ls, m, stage_.scale) / 2;
+            // A stretched pen is built in the shape's units and then placed; its curves are cut
+            // in those units as filled ones are, which Flash Player's pictures of stretched round
+            // pens show, up to a pixel's stray on the device.
             const double pen = StretchedPenWidth(ls, m, stage_.scale);
             stretched = pen > 0;
+            StrokeStyle st;
+            st.halfWidth = stretched ? pen / 2 : StrokeWidthPixels(ls, m, stage_.scale) / 2;
             st.startCap = ls.startCap;
             st.endCap = ls.endCap;
             st.join = ls.join;
             st.miterLimit = ls.miterLimit;
             st.closeWhereItMeets = !ls.noClose;
             hintOffset = -1;
-            if (ls.pixelHinting) {
+            if (ls.pixelHinting) {  // never stretched
                 const long pixels = std::lround(st.halfWidth * 2);
                 hintOffset = pixels % 2 == 1 ? 0.5 : 0.0;
             }
-            if (stretched) {
-                // Built in the shape's units, then stretched.
-                st.halfWidth = pen / 2;
-                // Its curves are cut in the shape's units as filled ones are, which Flash Player's
-                // pictures of stretched round pens show, up to a pixel's stray on the device.
-                const double tolerance = std::min(kShapeUnitsTolerance, 1 / StretchOf(m).most);
-                stroker_.Begin(scan_, current, st, tolerance, m);
-            } else {
-                stroker_.Begin(scan_, current, st, kCurveTolerance);
-            }
+            stroker_.Begin(
+                scan_, current, st,
+                stretched ? std::min(kShapeUnitsTolerance, 1 / StretchOf(m).most) : kCurveTolerance,
+                stretched ? m : Matrix{});
         }
         const Point p0 = at(e.x0, e.y0);
         const Point p1 = at(e.x1, e.y1);

@@ -37,6 +37,17 @@ Point Right(Point d) {
     return {-d.y, d.x};
 }
 
+// The outer bisector of a corner's two offsets, and the cosine of half the angle between
+// them: the offsets' edges meet h / cosHalf out along it.
+struct Bisector {
+    Point dir;
+    double cosHalf;
+};
+Bisector BisectorOf(Point o1, Point o2) {
+    const Point b = Unit(Add(o1, o2));
+    return {b, Dot(Unit(o1), b)};
+}
+
 }  // namespace
 
 double StrokeWidthPixels(const LineStyle& style, const Matrix& m, double stageScale) {
@@ -83,29 +94,36 @@ void Stroker::Begin(ScanConverter& out, std::uint16_t style, const StrokeStyle& 
     style_ = style;
     stroke_ = stroke;
     tolerance_ = std::max(tolerance, 0.01);
+    ClearPoints();
+}
+
+void Stroker::AddPoint(Point p) {
+    points_.push_back(p);
+    smooth_.push_back(0);
+}
+
+void Stroker::ClearPoints() {
     points_.clear();
     smooth_.clear();
 }
 
 void Stroker::MoveTo(Point p) {
     Finish();
-    points_.push_back(p);
+    AddPoint(p);
 }
 
 void Stroker::LineTo(Point p) {
     if (points_.empty()) {
-        points_.push_back(p);
+        AddPoint(p);
         return;
     }
     // The scan converter takes no more lines than this either.
     if (p == points_.back() || points_.size() >= ScanConverter::kMaxLines) return;
-    points_.push_back(p);
-    smooth_.resize(points_.size() - 1, 0);
-    smooth_.push_back(0);
+    AddPoint(p);
 }
 
 void Stroker::QuadTo(Point c, Point p) {
-    if (points_.empty()) points_.push_back(c);
+    if (points_.empty()) AddPoint(c);
     // The chords' inner ends are marked: the curve has no corner there.
     FlattenQuad(points_.back(), c, p, tolerance_, [&](Point q) {
         const std::size_t before = points_.size();
@@ -129,8 +147,7 @@ void Stroker::Finish() {
                 {p.x - h, p.y - h}, {p.x + h, p.y - h}, {p.x + h, p.y + h}, {p.x - h, p.y + h}};
             AddPolygon(square, 4);
         }
-        points_.clear();
-        smooth_.clear();
+        ClearPoints();
         return;
     }
     const bool closed = stroke_.closeWhereItMeets && n > 2 && points_.front() == points_.back();
@@ -148,8 +165,7 @@ void Stroker::Finish() {
             Cap(points_[0], Unit(Sub(points_[0], points_[1])), stroke_.startCap);
             Cap(points_[n - 1], Unit(Sub(points_[n - 1], points_[n - 2])), stroke_.endCap);
         }
-        points_.clear();
-        smooth_.clear();
+        ClearPoints();
         return;
     }
     // Wider strokes as one outline: the right-hand offset of the polyline going forward, the
@@ -172,8 +188,7 @@ void Stroker::Finish() {
         contourEnds_.push_back(poly_.size());
     }
     AddContours();
-    points_.clear();
-    smooth_.clear();
+    ClearPoints();
 }
 
 void Stroker::OutlineSide(bool forward, bool closed) {
@@ -204,16 +219,13 @@ void Stroker::AppendJoin(Point v, Point d1, Point d2, bool smooth) {
         return;
     }
     const Point o1 = Mul(Right(d1), h), o2 = Mul(Right(d2), h);
-    if (smooth) {
+    const Bisector bis = BisectorOf(o1, o2);
+    if (smooth && bis.cosHalf >= 0.5) {
         // Between two chords of one curve the outline takes the bisector's point, whatever
         // the join style: the curve has no corner to join. A curve cut into chords that fold
         // back sharply keeps the style's join.
-        const Point b = Unit(Add(o1, o2));
-        const double cosHalf = Dot(Unit(o1), b);
-        if (cosHalf >= 0.5) {
-            poly_.push_back(Add(v, Mul(b, h / cosHalf)));
-            return;
-        }
+        poly_.push_back(Add(v, Mul(bis.dir, h / bis.cosHalf)));
+        return;
     }
     switch (stroke_.join) {
         case JoinStyle::Round: {
@@ -227,16 +239,14 @@ void Stroker::AppendJoin(Point v, Point d1, Point d2, bool smooth) {
             return;
         case JoinStyle::Miter: {
             const double limit = std::max(stroke_.miterLimit, 1.0) * h;
-            const Point b = Unit(Add(o1, o2));  // the outer bisector
-            const double cosHalf = Dot(Unit(o1), b);
-            if (cross != 0 && cosHalf > 0 && h / cosHalf <= limit) {
-                poly_.push_back(Add(v, Mul(b, h / cosHalf)));
+            if (cross != 0 && bis.cosHalf > 0 && h / bis.cosHalf <= limit) {
+                poly_.push_back(Add(v, Mul(bis.dir, h / bis.cosHalf)));
                 return;
             }
             // Cut square to the bisector at the limit's distance.
-            const Point bis = cross != 0 ? b : d1;
-            const double t1 = (limit - Dot(o1, bis)) / std::max(Dot(d1, bis), 1e-12);
-            const double t2 = (limit - Dot(o2, bis)) / std::max(-Dot(d2, bis), 1e-12);
+            const Point b = cross != 0 ? bis.dir : d1;
+            const double t1 = (limit - Dot(o1, b)) / std::max(Dot(d1, b), 1e-12);
+            const double t2 = (limit - Dot(o2, b)) / std::max(-Dot(d2, b), 1e-12);
             if (cross == 0) {
                 // Turned right back: a square end as long as the limit allows.
                 poly_.push_back(Add(Add(v, o1), Mul(d1, limit)));
@@ -359,10 +369,9 @@ void Stroker::Join(Point v, Point d1, Point d2, bool smooth) {
     poly_.push_back(v);
     poly_.push_back(Add(v, o1));
     // Between two chords of one curve: the bisector's point (see AppendJoin).
-    const Point bisector = Unit(Add(o1, o2));
-    const double cosHalf = Dot(Unit(o1), bisector);
-    if (smooth && cosHalf >= 0.5) {
-        poly_.push_back(Add(v, Mul(bisector, h / cosHalf)));
+    const Bisector bis = BisectorOf(o1, o2);
+    if (smooth && bis.cosHalf >= 0.5) {
+        poly_.push_back(Add(v, Mul(bis.dir, h / bis.cosHalf)));
         poly_.push_back(Add(v, o2));
         AddPolygon(poly_.data(), poly_.size());
         return;
@@ -376,13 +385,12 @@ void Stroker::Join(Point v, Point d1, Point d2, bool smooth) {
         case JoinStyle::Bevel:
             break;
         case JoinStyle::Miter: {
-            const Point b = Unit(Add(o1, o2));  // the outer bisector
-            const double cosHalf = Dot(Unit(o1), b);
             const double limit = std::max(stroke_.miterLimit, 1.0) * h;
-            if (cosHalf > 0 && h / cosHalf <= limit) {
-                poly_.push_back(Add(v, Mul(b, h / cosHalf)));
+            if (bis.cosHalf > 0 && h / bis.cosHalf <= limit) {
+                poly_.push_back(Add(v, Mul(bis.dir, h / bis.cosHalf)));
             } else {
                 // Cut square to the bisector at the limit's distance.
+                const Point b = bis.dir;
                 const double t1 = (limit - Dot(o1, b)) / std::max(Dot(d1, b), 1e-12);
                 const double t2 = (limit - Dot(o2, b)) / std::max(-Dot(d2, b), 1e-12);
                 poly_.push_back(Add(Add(v, o1), Mul(d1, t1)));

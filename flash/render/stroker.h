@@ -43,6 +43,9 @@ public:
     void AddPolygon(const Point* points, std::size_t count);
 
 private:
+    // points_ and smooth_ (whether a point lies inside a curve) grow and empty together.
+    void AddPoint(Point p);
+    void ClearPoints();
     void OutlineSide(bool forward, bool closed);
     void AppendJoin(Point v, Point d1, Point d2, bool smooth);
     void AppendCap(Point p, Point d, CapStyle cap);
