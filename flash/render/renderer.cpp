@@ -111,11 +111,13 @@ StageView MakeStageView(ScaleMode mode, int width, int height, const Rect& stage
 // Composites coverage runs of the frame's paints onto a level, through its mask.
 class Renderer::ColorSink final : public CoverageSink {
 public:
-    ColorSink(Renderer& r, int level, int mask, const std::vector<Paint>& paints)
+    ColorSink(Renderer& r, int level, int mask, const std::vector<Paint>& paints,
+              const std::vector<PaintHead>& heads)
         : r_(r),
           level_(level),
           mask_(mask),
           paints_(paints),
+          heads_(heads),
           shift_(8 - Log2(SamplesPerSide(r.quality_) * SamplesPerSide(r.quality_))),
           left_(r.levels_[level].rect.left + r.shiftX_) {}
 
@@ -143,27 +145,28 @@ private:
 
     void Single(Pixel* row, const std::uint8_t* mask, int y, const CoverageRun& run,
                 const StyleCoverage& c) {
-        const Paint& p = paints_[c.style];
+        const PaintHead& h = heads_[c.style];
         const std::uint32_t k = CoverageFactor(c.coverage, shift_);
-        if (p.kind == Paint::Kind::Solid) {
+        if (h.kind == Paint::Kind::Solid) {
             if (mask == nullptr) {
-                if (k == 256 && p.opaque) {
-                    std::fill(row + run.x0, row + run.x1, p.color);
+                if (k == 256 && h.opaque) {
+                    std::fill(row + run.x0, row + run.x1, h.color);
                     return;
                 }
                 if (k == 256) {
-                    for (int x = run.x0; x < run.x1; ++x) row[x] = Over(p.color, row[x]);
+                    for (int x = run.x0; x < run.x1; ++x) row[x] = Over(h.color, row[x]);
                     return;
                 }
-                for (int x = run.x0; x < run.x1; ++x) row[x] = CoverOver(p.color, row[x], k);
+                for (int x = run.x0; x < run.x1; ++x) row[x] = CoverOver(h.color, row[x], k);
                 return;
             }
             for (int x = run.x0; x < run.x1; ++x) {
-                if (mask[x] != 0) row[x] = CoverOver(p.color, row[x], WithMask(k, mask[x]));
+                if (mask[x] != 0) row[x] = CoverOver(h.color, row[x], WithMask(k, mask[x]));
             }
             return;
         }
-        if (p.kind == Paint::Kind::None) return;
+        if (h.kind == Paint::Kind::None) return;
+        const Paint& p = paints_[c.style];
         const int n = run.x1 - run.x0;
         if (r_.shade_.size() < static_cast<std::size_t>(n)) r_.shade_.resize(n);
         Shade(p, run.x0, y, n, r_.shade_.data());
@@ -179,29 +182,43 @@ private:
     void Mixed(Pixel* row, const std::uint8_t* mask, int y, const CoverageRun& run,
                std::span<const StyleCoverage> cover) {
         const std::uint32_t samples = 1u << (8 - shift_);
-        for (int x = run.x0; x < run.x1; ++x) {
+        auto mix = [&](int x) {
             std::uint32_t sum[4] = {0, 0, 0, 0};
             for (const StyleCoverage& c : cover) {
-                const Paint& p = paints_[c.style];
-                Pixel color = p.color;
-                if (p.kind == Paint::Kind::None) continue;
-                if (p.kind != Paint::Kind::Solid) Shade(p, x, y, 1, &color);
+                const PaintHead& h = heads_[c.style];
+                Pixel color = h.color;
+                if (h.kind == Paint::Kind::None) continue;
+                if (h.kind != Paint::Kind::Solid) Shade(paints_[c.style], x, y, 1, &color);
                 sum[0] += PixelA(color) * c.coverage;
                 sum[1] += PixelR(color) * c.coverage;
                 sum[2] += PixelG(color) * c.coverage;
                 sum[3] += PixelB(color) * c.coverage;
             }
             auto avg = [&](std::uint32_t v) { return std::min((v + samples / 2) / samples, 255u); };
-            Pixel src = PackPixel(avg(sum[0]), avg(sum[1]), avg(sum[2]), avg(sum[3]));
+            return PackPixel(avg(sum[0]), avg(sum[1]), avg(sum[2]), avg(sum[3]));
+        };
+        auto put = [&](int x, Pixel src) {
             if (mask != nullptr) src = ScalePixel(src, WithMask(256, mask[x]));
             if (src != 0) row[x] = Over(src, row[x]);
+        };
+        // Solid colours mix alike all along the run.
+        const bool solid = std::all_of(cover.begin(), cover.end(), [&](const StyleCoverage& c) {
+            const Paint::Kind kind = heads_[c.style].kind;
+            return kind == Paint::Kind::Solid || kind == Paint::Kind::None;
+        });
+        if (solid) {
+            const Pixel src = mix(run.x0);
+            for (int x = run.x0; x < run.x1; ++x) put(x, src);
+            return;
         }
+        for (int x = run.x0; x < run.x1; ++x) put(x, mix(x));
     }
 
     Renderer& r_;
     int level_;
     int mask_;
     const std::vector<Paint>& paints_;
+    const std::vector<PaintHead>& heads_;
     int shift_;
     int left_;
 };
@@ -375,8 +392,10 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
     // Paints for every style, indexed like the edges' global style indices.
     fillPaints_.resize(shape.fills.size() + 1);
     linePaints_.resize(shape.lines.size() + 1);
+    fillHeads_.resize(fillPaints_.size());
+    lineHeads_.resize(linePaints_.size());
     std::uint32_t ramps = 0;
-    auto paint = [&](const FillStyle& style, Paint& out) {
+    auto paint = [&](const FillStyle& style, Paint& out, PaintHead& head) {
         const bool gradient = style.kind == FillKind::LinearGradient ||
                               style.kind == FillKind::RadialGradient ||
                               style.kind == FillKind::FocalGradient;
@@ -389,14 +408,16 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
             quality_ >= Quality::High,
             SamplesPerSide(quality_) > 1 ? RampSampling::CornerEntry : RampSampling::CentreMixed);
         if (gradient) ++ramps;
+        head = {out.color, out.kind, out.opaque};
     };
     if (ramps_.empty()) ramps_.resize(1);
-    for (std::size_t i = 0; i < shape.fills.size(); ++i) paint(shape.fills[i], fillPaints_[i + 1]);
+    for (std::size_t i = 0; i < shape.fills.size(); ++i)
+        paint(shape.fills[i], fillPaints_[i + 1], fillHeads_[i + 1]);
     for (std::size_t i = 0; i < shape.lines.size(); ++i)
-        paint(shape.lines[i].fill, linePaints_[i + 1]);
+        paint(shape.lines[i].fill, linePaints_[i + 1], lineHeads_[i + 1]);
     const int mask = levels_[level].activeMask;
-    ColorSink fillSink(*this, level, mask, fillPaints_);
-    ColorSink lineSink(*this, level, mask, linePaints_);
+    ColorSink fillSink(*this, level, mask, fillPaints_, fillHeads_);
+    ColorSink lineSink(*this, level, mask, linePaints_, lineHeads_);
     for (const StyleGroup& g : shape.groups) DrawGroup(shape, g, m, reach, fillSink, lineSink);
 }
 
@@ -815,10 +836,12 @@ void Renderer::CompositeLayer(const Level& layer, const Pixel* pixels) {
 }
 
 std::size_t Renderer::BytesHeld() const {
-    std::size_t bytes =
-        scan_.BytesHeld() + fillPaints_.capacity() * sizeof(Paint) +
-        linePaints_.capacity() * sizeof(Paint) + ramps_.capacity() * sizeof(GradientRamp) +
-        strokeOrder_.capacity() * sizeof(std::uint32_t) + shade_.capacity() * sizeof(Pixel);
+    std::size_t bytes = scan_.BytesHeld() + fillPaints_.capacity() * sizeof(Paint) +
+                        linePaints_.capacity() * sizeof(Paint) +
+                        (fillHeads_.capacity() + lineHeads_.capacity()) * sizeof(PaintHead) +
+                        ramps_.capacity() * sizeof(GradientRamp) +
+                        strokeOrder_.capacity() * sizeof(std::uint32_t) +
+                        shade_.capacity() * sizeof(Pixel);
     for (const auto& b : layerPool_) bytes += b.capacity() * sizeof(Pixel);
     for (const auto& b : maskPool_) bytes += b.capacity();
     for (const KeptPicture& k : kept_) {

@@ -224,6 +224,15 @@ private:
     Stroker stroker_;
     std::vector<Paint> fillPaints_;
     std::vector<Paint> linePaints_;
+    // What the coverage sinks read for every pixel, beside the paints: a shape of thousands of
+    // styles keeps these in cache where its paints would not fit.
+    struct PaintHead {
+        Pixel color = 0;  // a solid paint's
+        Paint::Kind kind = Paint::Kind::None;
+        bool opaque = false;
+    };
+    std::vector<PaintHead> fillHeads_;
+    std::vector<PaintHead> lineHeads_;
     std::vector<GradientRamp> ramps_;
     std::vector<std::uint32_t> strokeOrder_;
     std::vector<Pixel> shade_;

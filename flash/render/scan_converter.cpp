@@ -39,9 +39,22 @@ Point Snap(Point p) {
     return {Snap(p.x), Snap(p.y)};
 }
 
-// The first sample index at or after position v (in units), samples at (k + 0.5) / s pixels.
+// The first sample index at or after position v (in units), samples at (k + 0.5) / s pixels:
+// ceil((v * s - 10) / 20). Every crossing of every sample row passes here, so the quotient is
+// estimated by a product and then set right by two exact comparisons (whole numbers times 20
+// are exact below 2^40): the same index the division gives, whose rounding never carries a
+// quotient across a whole number.
 double FirstSampleAt(double v, int s) {
-    return std::ceil((v * s - kUnits / 2) / kUnits);
+    constexpr double kExact = 1099511627776.0;  // 2^40
+    const double t = v * s - kUnits / 2;
+    if (!(std::fabs(t) < kExact)) return std::ceil(t / kUnits);
+    double q = std::ceil(t * (1 / kUnits));
+    if ((q - 1) * kUnits >= t) {
+        q -= 1;
+    } else if (q * kUnits < t) {
+        q += 1;
+    }
+    return q;
 }
 
 }  // namespace
@@ -87,9 +100,7 @@ void ScanConverter::AddLine(Point p0, Point p1, std::uint16_t fill0, std::uint16
     if (std::min(p0.x, p1.x) >= clip_.right * kUnits) return;
     line.x0 = p0.x;
     line.y0 = p0.y;
-    line.dx = p1.x - p0.x;
-    line.dy = p1.y - p0.y;
-    line.slope = line.dx / line.dy;
+    line.slope = (p1.x - p0.x) / (p1.y - p0.y);
     line.rowTop = static_cast<std::int32_t>(top);
     line.rowEnd = static_cast<std::int32_t>(end);
     lines_.push_back(line);
@@ -128,7 +139,7 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
             y = lines_[order_[next]].rowTop / s_;
             row = y * s_;
         }
-        events_.clear();
+        changes_.clear();
         for (int sub = 0; sub < s_; ++sub, ++row) {
             // Drop lines that ended, add those that start on this sample row.
             std::size_t kept = 0;
@@ -138,26 +149,38 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
             active_.resize(kept);
             fresh_ = kept;
             while (next < order_.size() && lines_[order_[next]].rowTop <= row) {
-                if (lines_[order_[next]].rowEnd > row)
-                    active_.push_back({0, order_[next], lines_[order_[next]].rowEnd});
+                const Line& l = lines_[order_[next]];
+                if (l.rowEnd > row)
+                    active_.push_back({0, l.x0, l.y0, l.slope, l.rowEnd, l.before, l.after});
                 ++next;
             }
-            subRowStart_[sub] = events_.size();
-            ScanSampleRow(rule, row);
+            subRowStart_[sub] = changes_.size();
+            if (rule == FillRule::NonZero) {
+                ScanSampleRow<FillRule::NonZero>(row, changes_.size());
+            } else {
+                ScanSampleRow<FillRule::EvenOdd>(row, changes_.size());
+            }
+            changes_.push_back({kNoChange, 0});  // the end of the sample row's changes
         }
-        ResolveRow(y, sink);
+        if (changes_.size() > static_cast<std::size_t>(s_)) {
+            if (s_ == 4) {
+                ResolveRow<4>(y, sink);
+            } else if (s_ == 2) {
+                ResolveRow<2>(y, sink);
+            } else {
+                ResolveRow<1>(y, sink);
+            }
+        }
         ++y;
     }
 }
 
-void ScanConverter::ScanSampleRow(FillRule rule, std::int32_t row) {
+template <FillRule kRule>
+void ScanConverter::ScanSampleRow(std::int32_t row, std::size_t rowStart) {
     if (active_.empty()) return;
     // The sample row's position in units: a whole or half number.
     const double ys = (row + 0.5) * kUnits / s_;
-    for (Active& a : active_) {
-        const Line& l = lines_[a.line];
-        a.x = l.x0 + (ys - l.y0) * l.slope;
-    }
+    for (Active& a : active_) a.x = a.x0 + (ys - a.y0) * a.slope;
     // The lines carried over barely change their order from one sample row to the next: an
     // insertion sort. Those starting on this row come in any order and in numbers (a finely
     // cut shape starts hundreds of lines on one row): sorted apart, then merged in.
@@ -184,141 +207,142 @@ void ScanConverter::ScanSampleRow(FillRule rule, std::int32_t row) {
         }
     }
     std::uint16_t seen = 0;  // the style on top at the scan position
+    std::uint16_t top = 0;   // the highest style passing the rule
     std::int32_t spanStart = kMin_;
     passing_.clear();
     touched_.clear();
-    auto update = [&](std::uint16_t style, int delta) {
+    auto update = [&](std::uint16_t style, int delta) __attribute__((always_inline)) {
         if (style == 0 || style >= counts_.size()) return;
         std::int32_t& c = counts_[style];
-        const bool was = rule == FillRule::NonZero ? c != 0 : (c & 1) != 0;
+        const bool was = kRule == FillRule::NonZero ? c != 0 : (c & 1) != 0;
         if (c == 0) touched_.push_back(style);
         c += delta;
-        const bool is = rule == FillRule::NonZero ? c != 0 : (c & 1) != 0;
+        const bool is = kRule == FillRule::NonZero ? c != 0 : (c & 1) != 0;
         if (was == is) return;
         if (is) {
             passing_.push_back(style);
-        } else {
-            passing_.erase(std::find(passing_.begin(), passing_.end(), style));
+            top = std::max(top, style);
+            return;
+        }
+        // The passing styles are a set: the last one takes the place of the one that stops.
+        *std::find(passing_.begin(), passing_.end(), style) = passing_.back();
+        passing_.pop_back();
+        if (style == top) {
+            top = 0;
+            for (std::uint16_t p : passing_) top = std::max(top, p);
         }
     };
     for (std::size_t i = 0; i < active_.size(); ++i) {
-        const Line& l = lines_[active_[i].line];
-        update(l.after, 1);
-        update(l.before, -1);
+        update(active_[i].after, 1);
+        update(active_[i].before, -1);
         // Lines crossing at the same point change the picture once, after all of them.
         if (i + 1 < active_.size() && active_[i + 1].x == active_[i].x) continue;
-        const std::uint16_t top =
-            passing_.empty() ? 0 : *std::max_element(passing_.begin(), passing_.end());
         if (top == seen) continue;
         const double k = std::clamp(FirstSampleAt(active_[i].x, s_), double(kMin_), double(kMax_));
         const auto kx = static_cast<std::int32_t>(k);
-        if (seen != 0) EmitSpan(spanStart, kx, seen);
+        if (seen != 0) EmitSpan(spanStart, kx, seen, rowStart);
         seen = top;
         spanStart = kx;
     }
-    if (seen != 0) EmitSpan(spanStart, kMax_, seen);
+    if (seen != 0) EmitSpan(spanStart, kMax_, seen, rowStart);
     for (std::uint16_t style : touched_) counts_[style] = 0;
 }
 
-void ScanConverter::EmitSpan(std::int32_t k0, std::int32_t k1, std::uint16_t style) {
+// A span shown from k0 up to k1: it begins where the one before it ended, if it did.
+void ScanConverter::EmitSpan(std::int32_t k0, std::int32_t k1, std::uint16_t style,
+                             std::size_t rowStart) {
     if (k1 <= k0) return;
-    events_.push_back({k0, style, 1});
-    events_.push_back({k1, style, -1});
+    if (changes_.size() > rowStart && changes_.back().k == k0) {
+        changes_.back().style = style;
+    } else {
+        changes_.push_back({k0, style});
+    }
+    changes_.push_back({k1, 0});
 }
 
-void ScanConverter::AddPending(std::int32_t px, std::int32_t samples) {
+// The part-covered pixel px: its coverage grows at the end of cover_ until another pixel or a
+// run of whole ones comes.
+void ScanConverter::AddPending(std::int32_t px, std::int32_t samples, std::size_t spans) {
     if (px != pendingX_) {
         FlushPending();
         pendingX_ = px;
+        pendingFirst_ = cover_.size();
     }
-    for (const StyleCoverage& a : activeSpans_) {
-        const auto add = static_cast<std::uint16_t>(a.coverage * samples);
-        auto it = std::find_if(pending_.begin(), pending_.end(),
-                               [&](const StyleCoverage& p) { return p.style == a.style; });
-        if (it == pending_.end()) {
-            pending_.push_back({a.style, add});
+    for (std::size_t i = 0; i < spans; ++i) {
+        const auto add = static_cast<std::uint16_t>(spans_[i].coverage * samples);
+        std::size_t at = pendingFirst_;
+        while (at < cover_.size() && cover_[at].style != spans_[i].style) ++at;
+        if (at == cover_.size()) {
+            cover_.push_back({spans_[i].style, add});
         } else {
-            it->coverage = static_cast<std::uint16_t>(it->coverage + add);
+            cover_[at].coverage = static_cast<std::uint16_t>(cover_[at].coverage + add);
         }
     }
 }
 
 void ScanConverter::FlushPending() {
-    if (pendingX_ < 0 || pending_.empty()) {
-        pendingX_ = -1;
-        pending_.clear();
-        return;
+    if (pendingX_ >= 0 && cover_.size() > pendingFirst_) {
+        runs_.push_back({pendingX_, pendingX_ + 1, static_cast<std::uint32_t>(pendingFirst_),
+                         static_cast<std::uint32_t>(cover_.size() - pendingFirst_)});
     }
-    runs_.push_back({pendingX_, pendingX_ + 1, static_cast<std::uint32_t>(cover_.size()),
-                     static_cast<std::uint32_t>(pending_.size())});
-    cover_.insert(cover_.end(), pending_.begin(), pending_.end());
-    pending_.clear();
     pendingX_ = -1;
 }
 
+template <int S>
 void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
-    if (events_.empty()) return;
-    // Each sample row's events are already in order: merging them is enough.
-    auto byK = [](const Event& a, const Event& b) { return a.k < b.k; };
-    const std::size_t n = events_.size();
-    for (std::size_t width = 1; width < static_cast<std::size_t>(s_); width *= 2) {
-        merged_.resize(n);
-        for (std::size_t sub = 0; sub < static_cast<std::size_t>(s_); sub += 2 * width) {
-            const std::size_t a = subRowStart_[sub];
-            const std::size_t mid =
-                sub + width < static_cast<std::size_t>(s_) ? subRowStart_[sub + width] : n;
-            const std::size_t b =
-                sub + 2 * width < static_cast<std::size_t>(s_) ? subRowStart_[sub + 2 * width] : n;
-            std::merge(events_.begin() + a, events_.begin() + mid, events_.begin() + mid,
-                       events_.begin() + b, merged_.begin() + a, byK);
-        }
-        events_.swap(merged_);
-    }
     runs_.clear();
     cover_.clear();
-    activeSpans_.clear();
-    pending_.clear();
     pendingX_ = -1;
-    // Sample columns are never negative and s is 1, 2 or 4: shifts and masks, not divisions.
-    const std::int32_t s = s_, shift = s_ == 4 ? 2 : s_ == 2 ? 1 : 0, low = s_ - 1;
-    std::int32_t pos = events_.front().k;
-    std::size_t i = 0;
-    while (i < events_.size()) {
-        const std::int32_t k = events_[i].k;
-        if (pos < k && !activeSpans_.empty()) {
+    // The sample rows' changes are each in order: they are walked side by side, a column at a
+    // time, with the style each row shows.
+    const Change* at[S];
+    std::uint16_t shown[S];
+    for (int sub = 0; sub < S; ++sub) {
+        at[sub] = changes_.data() + subRowStart_[sub];
+        shown[sub] = 0;
+    }
+    std::size_t spans = 0;
+    // Sample columns are never negative and S is 1, 2 or 4: shifts and masks, not divisions.
+    constexpr std::int32_t shift = S == 4 ? 2 : S == 2 ? 1 : 0, low = S - 1;
+    std::int32_t pos = 0;
+    for (;;) {
+        std::int32_t k = at[0]->k;
+        for (int sub = 1; sub < S; ++sub) k = std::min(k, at[sub]->k);
+        if (k == kNoChange) break;
+        if (pos < k && spans != 0) {
             // [pos, k) is covered alike: a part pixel, whole pixels, a part pixel.
             std::int32_t a = pos;
             const std::int32_t pb = k >> shift;
             if (a >> shift == pb) {
-                AddPending(pb, k - a);
+                AddPending(pb, k - a, spans);
             } else {
                 if ((a & low) != 0) {
-                    AddPending(a >> shift, s - (a & low));
-                    a += s - (a & low);
+                    AddPending(a >> shift, S - (a & low), spans);
+                    a += S - (a & low);
                 }
                 if (a >> shift < pb) {
                     FlushPending();
                     const auto first = static_cast<std::uint32_t>(cover_.size());
-                    for (const StyleCoverage& c : activeSpans_) {
-                        cover_.push_back({c.style, static_cast<std::uint16_t>(c.coverage * s)});
+                    for (std::size_t i = 0; i < spans; ++i) {
+                        cover_.push_back(
+                            {spans_[i].style, static_cast<std::uint16_t>(spans_[i].coverage * S)});
                     }
-                    runs_.push_back(
-                        {a >> shift, pb, first, static_cast<std::uint32_t>(activeSpans_.size())});
+                    runs_.push_back({a >> shift, pb, first, static_cast<std::uint32_t>(spans)});
                 }
-                if ((k & low) != 0) AddPending(pb, k & low);
+                if ((k & low) != 0) AddPending(pb, k & low, spans);
             }
         }
-        for (; i < events_.size() && events_[i].k == k; ++i) {
-            const Event& e = events_[i];
-            auto it = std::find_if(activeSpans_.begin(), activeSpans_.end(),
-                                   [&](const StyleCoverage& c) { return c.style == e.style; });
-            if (it == activeSpans_.end()) {
-                if (e.delta > 0) activeSpans_.push_back({e.style, 1});
-            } else if (e.delta > 0) {
-                ++it->coverage;
-            } else if (--it->coverage == 0) {
-                activeSpans_.erase(it);
-            }
+        for (int sub = 0; sub < S; ++sub) {
+            if (at[sub]->k == k) shown[sub] = (at[sub]++)->style;
+        }
+        // The styles shown at k, each once, with the number of sample rows showing it.
+        spans = 0;
+        for (int sub = 0; sub < S; ++sub) {
+            if (shown[sub] == 0) continue;
+            std::size_t i = 0;
+            while (i < spans && spans_[i].style != shown[sub]) ++i;
+            if (i == spans) spans_[spans++] = {shown[sub], 0};
+            ++spans_[i].coverage;
         }
         pos = k;
     }
@@ -331,10 +355,8 @@ std::size_t ScanConverter::BytesHeld() const {
            (order_.capacity() + rowFirst_.capacity()) * sizeof(std::uint32_t) +
            (active_.capacity() + freshSorted_.capacity()) * sizeof(Active) +
            counts_.capacity() * sizeof(std::int32_t) + touched_.capacity() * 2 +
-           passing_.capacity() * 2 + (events_.capacity() + merged_.capacity()) * sizeof(Event) +
-           (activeSpans_.capacity() + pending_.capacity() + cover_.capacity()) *
-               sizeof(StyleCoverage) +
-           runs_.capacity() * sizeof(CoverageRun);
+           passing_.capacity() * 2 + changes_.capacity() * sizeof(Change) +
+           cover_.capacity() * sizeof(StyleCoverage) + runs_.capacity() * sizeof(CoverageRun);
 }
 
 }  // namespace flash::render

@@ -79,26 +79,31 @@ public:
 private:
     struct Line {
         double x0, y0;                // the upper end, in twentieths of a pixel
-        double dx, dy;                // to the lower end; dy > 0
-        double slope;                 // dx / dy, for the rows between the ends
+        double slope;                 // x per y, for the rows between the ends
         std::int32_t rowTop, rowEnd;  // sample rows rowTop .. rowEnd-1
         std::uint16_t before, after;  // styles left of and right of the line, seen along +x
     };
+    // A line the sample rows are crossing, with what the sweep reads of it: a shape of tens of
+    // thousands of lines does not fit in cache, the few hundred crossing a row do.
     struct Active {
-        double x;
-        std::uint32_t line;
-        std::int32_t rowEnd;  // the line's, kept at hand for the sample rows' sweep
+        double x;  // where it crosses the sample row being scanned
+        double x0, y0, slope;
+        std::int32_t rowEnd;
+        std::uint16_t before, after;
     };
-    struct Event {
-        std::int32_t k;  // sample column
+    // From sample column k on, a sample row shows `style` (0: nothing). A row's changes are in
+    // increasing k; each begins or ends a span the row shows.
+    struct Change {
+        std::int32_t k;
         std::uint16_t style;
-        std::int16_t delta;
     };
 
-    void ScanSampleRow(FillRule rule, std::int32_t row);
-    void EmitSpan(std::int32_t k0, std::int32_t k1, std::uint16_t style);
+    template <FillRule kRule>
+    void ScanSampleRow(std::int32_t row, std::size_t rowStart);
+    void EmitSpan(std::int32_t k0, std::int32_t k1, std::uint16_t style, std::size_t rowStart);
+    template <int S>
     void ResolveRow(int y, CoverageSink& sink);
-    void AddPending(std::int32_t px, std::int32_t samples);
+    void AddPending(std::int32_t px, std::int32_t samples, std::size_t spans);
     void FlushPending();
 
     PixelRect clip_;
@@ -114,12 +119,12 @@ private:
     std::vector<std::int32_t> counts_;
     std::vector<std::uint16_t> touched_;
     std::vector<std::uint16_t> passing_;  // styles passing the rule at the scan position
-    std::vector<Event> events_;
-    std::vector<Event> merged_;
+    std::vector<Change> changes_;         // a pixel row's sample rows, one after the other
     std::size_t subRowStart_[4] = {0, 0, 0, 0};
-    std::vector<StyleCoverage> activeSpans_;  // during resolve: style and sub-row count
-    std::vector<StyleCoverage> pending_;
+    static constexpr std::int32_t kNoChange = INT32_MAX;
+    StyleCoverage spans_[4];  // during resolve: the styles shown and in how many sample rows
     std::int32_t pendingX_ = -1;
+    std::size_t pendingFirst_ = 0;
     std::vector<CoverageRun> runs_;
     std::vector<StyleCoverage> cover_;
 };
