@@ -41,20 +41,18 @@ Point Snap(Point p) {
 
 // The first sample index at or after position v (in units), samples at (k + 0.5) / s pixels:
 // ceil((v * s - 10) / 20). Every crossing of every sample row passes here, so the quotient is
-// estimated by a product and then set right by two exact comparisons (whole numbers times 20
-// are exact below 2^40): the same index the division gives, whose rounding never carries a
-// quotient across a whole number.
+// estimated by a product, rounded to the nearest whole number by the 2^52 + 2^51 sum (exact
+// below 2^51), and set right by one exact comparison (whole numbers times 20 are exact below
+// 2^40): the index is the smallest q with q * 20 >= t, the same the division gives, whose
+// rounding never carries a quotient across a whole number.
 double FirstSampleAt(double v, int s) {
-    constexpr double kExact = 1099511627776.0;  // 2^40
+    constexpr double kExact = 1099511627776.0;     // 2^40
+    constexpr double kRound = 6755399441055744.0;  // 2^52 + 2^51
     const double t = v * s - kUnits / 2;
     if (!(std::fabs(t) < kExact)) return std::ceil(t / kUnits);
-    double q = std::ceil(t * (1 / kUnits));
-    if ((q - 1) * kUnits >= t) {
-        q -= 1;
-    } else if (q * kUnits < t) {
-        q += 1;
-    }
-    return q;
+    // Within half of t / 20 and a little: q or q + 1, either as often (no branch).
+    const double q = (t * (1 / kUnits) + kRound) - kRound;
+    return q + static_cast<double>(q * kUnits < t);
 }
 
 }  // namespace
@@ -148,11 +146,19 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
             }
             active_.resize(kept);
             fresh_ = kept;
-            while (next < order_.size() && lines_[order_[next]].rowTop <= row) {
+            // rowFirst_ now holds where each row's lines end in order_ (the rows past the clip,
+            // which the last lines' ends reach, start none). Those starting two rows on are
+            // fetched ahead: they lie anywhere in the line list.
+            const auto r = static_cast<std::size_t>(row - rowBase);
+            if (r + 2 < rowFirst_.size()) {
+                for (std::size_t i = rowFirst_[r + 1]; i < rowFirst_[r + 2]; ++i)
+                    __builtin_prefetch(&lines_[order_[i]]);
+            }
+            const std::size_t starting = r < rowFirst_.size() ? rowFirst_[r] : order_.size();
+            for (; next < starting; ++next) {
                 const Line& l = lines_[order_[next]];
                 if (l.rowEnd > row)
                     active_.push_back({0, l.x0, l.y0, l.slope, l.rowEnd, l.before, l.after});
-                ++next;
             }
             subRowStart_[sub] = changes_.size();
             if (rule == FillRule::NonZero) {
@@ -335,14 +341,19 @@ void ScanConverter::ResolveRow(int y, CoverageSink& sink) {
         for (int sub = 0; sub < S; ++sub) {
             if (at[sub]->k == k) shown[sub] = (at[sub]++)->style;
         }
-        // The styles shown at k, each once, with the number of sample rows showing it.
+        // The styles shown at k, each once, with the number of sample rows showing it. Which
+        // rows show the same style changes at every step: counted without branches.
         spans = 0;
         for (int sub = 0; sub < S; ++sub) {
-            if (shown[sub] == 0) continue;
-            std::size_t i = 0;
-            while (i < spans && spans_[i].style != shown[sub]) ++i;
-            if (i == spans) spans_[spans++] = {shown[sub], 0};
-            ++spans_[i].coverage;
+            const std::uint16_t style = shown[sub];
+            std::uint16_t rows = 0;
+            bool first = style != 0;
+            for (int other = 0; other < S; ++other) {
+                rows = static_cast<std::uint16_t>(rows + (shown[other] == style));
+                if (other < sub) first = first && shown[other] != style;
+            }
+            spans_[spans] = {style, rows};  // kept only if the style is shown from here first
+            spans += first;
         }
         pos = k;
     }
