@@ -7,12 +7,16 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <map>
+#include <span>
+#include <vector>
 
 #include "flash/render/blend.h"
 #include "flash/render/flatten.h"
 #include "flash/render/fuzz_shape.h"
 #include "flash/render/paint.h"
 #include "flash/render/renderer.h"
+#include "flash/render/scan_converter.h"
 #include "tests/render_scene.h"
 #include "tools/swf_shape_writer.h"
 
@@ -120,6 +124,83 @@ TEST(Render, EachSideOfAnEdgeFillsWithItsOwnStyleAndSharedEdgesLeaveNoSeam) {
         EXPECT_GE(PixelR(mid) + PixelB(mid), 254u) << std::hex << mid;
     }
 }
+
+// The scan converter's own coverage at 4 x 4 samples: the styles each pixel hands on, with the
+// samples each holds (samples at 1/8, 3/8, 5/8 and 7/8 of a pixel each way).
+struct CoverRect {
+    double x0, y0, x1, y1;  // device pixels
+    std::uint16_t style;
+};
+struct PixelCoverCase {
+    const char* name;
+    std::vector<CoverRect> rects;
+    int x, y;  // the pixel looked at
+    std::map<std::uint16_t, int> expected;
+};
+
+void PrintTo(const PixelCoverCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ScanCoverage : public ::testing::TestWithParam<PixelCoverCase> {};
+
+TEST_P(ScanCoverage, CountsEachStylesSamplesOnceInThePixel) {
+    struct Sink final : CoverageSink {
+        std::map<std::pair<int, int>, std::map<std::uint16_t, int>> pixels;
+        void Row(int y, std::span<const CoverageRun> runs,
+                 std::span<const StyleCoverage> cover) override {
+            for (const CoverageRun& run : runs) {
+                for (int x = run.x0; x < run.x1; ++x) {
+                    auto& styles = pixels[{x, y}];
+                    for (std::uint32_t i = 0; i < run.count; ++i) {
+                        const StyleCoverage& c = cover[run.first + i];
+                        // A style appears once per run: the colour sink mixes each entry.
+                        EXPECT_EQ(styles.count(c.style), 0u) << x << "," << y;
+                        styles[c.style] = c.coverage;
+                    }
+                }
+            }
+        }
+    } sink;
+    ScanConverter scan;
+    scan.Reset({0, 0, 8, 4}, 4);
+    std::uint16_t top = 0;
+    for (const CoverRect& r : GetParam().rects) {
+        // Left side down, right side up: the style lies on each one's fill0 side.
+        scan.AddLine({r.x0, r.y0}, {r.x0, r.y1}, r.style, 0);
+        scan.AddLine({r.x1, r.y1}, {r.x1, r.y0}, r.style, 0);
+        top = std::max(top, r.style);
+    }
+    scan.Render(flash::render::FillRule::NonZero, top, sink);
+    const auto at = sink.pixels.find({GetParam().x, GetParam().y});
+    const std::map<std::uint16_t, int> got =
+        at == sink.pixels.end() ? std::map<std::uint16_t, int>{} : at->second;
+    EXPECT_EQ(got, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, ScanCoverage,
+    ::testing::Values(
+        PixelCoverCase{"Whole", {{0, 0, 3, 1, 1}}, 1, 0, {{1, 16}}},
+        PixelCoverCase{
+            "Quadrants",
+            {{0, 0, 0.5, 0.5, 1}, {0.5, 0, 1, 0.5, 2}, {0, 0.5, 0.5, 1, 3}, {0.5, 0.5, 1, 1, 4}},
+            0,
+            0,
+            {{1, 4}, {2, 4}, {3, 4}, {4, 4}}},
+        // Both halves reach the pixels on either side: the same style in several sample rows
+        // and several spans is still one entry.
+        PixelCoverCase{
+            "SideBySide", {{0, 0, 1.5, 2, 1}, {1.5, 0, 3, 2, 2}}, 1, 1, {{1, 8}, {2, 8}}},
+        PixelCoverCase{"Stacked", {{0, 0, 3, 1.5, 1}, {0, 1.5, 3, 3, 2}}, 1, 1, {{1, 8}, {2, 8}}},
+        // The later style lies above the earlier one where both pass.
+        PixelCoverCase{"Above", {{0, 0, 4, 1, 1}, {1.25, 0, 4, 1, 2}}, 1, 0, {{1, 4}, {2, 12}}},
+        // Edges through sample centres (3/8 and 7/8): the left one holds its column, the
+        // right one does not.
+        PixelCoverCase{"CentresOnEdges", {{2.375, 0, 2.875, 1, 1}}, 2, 0, {{1, 8}}},
+        PixelCoverCase{"PartRows", {{0, 0.375, 3, 0.875, 1}}, 1, 0, {{1, 8}}},
+        PixelCoverCase{"Missed", {{0.25, 0, 0.3, 1, 1}}, 0, 0, {}}),
+    [](const ::testing::TestParamInfo<PixelCoverCase>& info) { return info.param.name; });
 
 TEST(Render, HighQualityPartCoverageLeavesFlashPlayersValues) {
     // A rectangle whose right edge (and bottom edge) cut pixel (5, 3): high quality counts

@@ -8,10 +8,11 @@
 // one sample, the one with the highest index is seen: a shape's later styles lie above its
 // earlier ones. A pixel's coverage of a style is the number of its samples that style holds.
 //
-// Each sample row is scanned once with the lines that cross it, sorted by x; a row of pixels
-// gathers its S sample rows as sorted boundary events and hands on runs of pixels whose
-// coverage is constant, so that a wide span costs one run, not one entry per pixel. Memory is
-// the line list and one pixel row of events and runs, reused from call to call.
+// Each sample row is scanned once with the lines that cross it, sorted by x, and records the
+// columns where the style it shows changes; a row of pixels walks its S sample rows' changes
+// side by side and hands on runs of pixels whose coverage is constant, so that a wide span
+// costs one run, not one entry per pixel. Memory is the line list and one pixel row of changes
+// and runs, reused from call to call.
 #pragma once
 
 #include <cstdint>
