@@ -884,6 +884,68 @@ TEST(RenderMemory, SteadyFramesReuseEveryBuffer) {
     EXPECT_EQ(r.Stats().shapes, 12u);
 }
 
+// A still shape of thousands of lines keeps them from frame to frame: drawn again with the same
+// placement, clip and samples it is scanned from them, and each frame is the one a renderer
+// that keeps nothing draws. A shape without a serial number is never kept.
+TEST(RenderMemory, KeptLinesDrawWhatFreshLinesDraw) {
+    ShapeWriter w(3);
+    w.Fill1(w.Solid({0, 0, 0, 255}));
+    for (std::int32_t band = 0; band < 3; ++band) {
+        // A comb of 2,000 teeth, each side a line crossing the band's sample rows.
+        const std::int32_t top = 100 + band * 1000;
+        w.MoveTo(0, top);
+        for (std::int32_t x = 0; x < 4000; x += 2) w.LineTo(x + 1, top + 20).LineTo(x + 2, top);
+        w.LineTo(0, top);
+    }
+    Shape kept = *ParseShape(w.TagCode(), w.Build(), 10);
+    kept.serial = NewShapeSerial();
+    Shape unkept = kept;
+    unkept.serial = 0;
+    // A third of a pixel on, the shape still reaches the same pixels: only its lines move.
+    const Matrix at = Matrix::Translate(0.1, 0) * Matrix::Scale(0.05, 0.05);
+    const Matrix nudged = Matrix::Translate(1.0 / 3, 0) * at;
+    struct Step {
+        const Shape* shape;
+        Matrix m;
+        Quality quality;
+        int height;  // of the surface: the clip
+        bool fromKept;
+    };
+    const std::vector<Step> steps = {{&kept, at, Quality::High, 160, false},
+                                     {&kept, at, Quality::High, 160, true},
+                                     {&kept, nudged, Quality::High, 160, false},
+                                     {&kept, nudged, Quality::High, 160, true},
+                                     {&kept, nudged, Quality::Medium, 160, false},
+                                     {&kept, nudged, Quality::Medium, 100, false},
+                                     {&kept, nudged, Quality::Medium, 100, true},
+                                     {&unkept, nudged, Quality::Medium, 100, false},
+                                     {&unkept, nudged, Quality::Medium, 100, false}};
+    Renderer keeping;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Step& step = steps[i];
+        auto draw = [&](Renderer& r) {
+            PixelBuffer p(210, step.height);
+            r.SetQuality(step.quality);
+            r.BeginFrame(p, MakeStageView(ScaleMode::NoScale, 210, step.height, Rect{}), {});
+            r.DrawShape(*step.shape, step.m, {});
+            r.EndFrame();
+            return p;
+        };
+        const std::uint64_t before = keeping.Stats().keptLines;
+        const PixelBuffer drawn = draw(keeping);
+        EXPECT_EQ(keeping.Stats().keptLines - before, step.fromKept ? 1u : 0u);
+        Renderer fresh;
+        const PixelBuffer expected = draw(fresh);
+        ASSERT_GT(fresh.Stats().lines, Renderer::kFewestKeptLines);
+        int differing = 0;
+        for (int y = 0; y < step.height; ++y) {
+            for (int x = 0; x < 210; ++x) differing += drawn.At(x, y) != expected.At(x, y);
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST(RenderFuzz, SeedsSurviveTruncationAndByteFlips) {
     for (const swfwriter::ShapeSeed& seed : swfwriter::ShapeSeeds()) {
         SCOPED_TRACE(seed.name);

@@ -421,27 +421,79 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
     for (const StyleGroup& g : shape.groups) DrawGroup(shape, g, m, reach, fillSink, lineSink);
 }
 
+Renderer::KeptLines* Renderer::FindKeptLines(std::uint64_t serial, std::uint32_t firstEdge,
+                                             const Matrix& m, const PixelRect& clip, int samples) {
+    for (KeptLines& k : keptLines_) {
+        if (k.serial == serial && k.firstEdge == firstEdge && k.m == m && k.clip == clip &&
+            k.samples == samples)
+            return &k;
+    }
+    return nullptr;
+}
+
+// Copies the lines just scanned into a free set, else into the one drawn longest ago, never
+// one drawn in this frame: a shape that moves takes the sets still shapes leave. Copied, not
+// swapped: a set's buffer never takes over the scan converter's, which may have grown far
+// larger.
+void Renderer::KeepLines(std::uint64_t serial, std::uint32_t firstEdge, const Matrix& m,
+                         const PixelRect& clip, int samples) {
+    const std::size_t count = scan_.LineCount();
+    if (count < kFewestKeptLines || count > kMostKeptLines) return;
+    if (keptLines_.size() < kKeptLineSets) keptLines_.resize(kKeptLineSets);
+    KeptLines* set = nullptr;
+    for (KeptLines& k : keptLines_) {
+        if (k.serial == 0) {
+            set = &k;
+            break;
+        }
+        if (k.frame != frame_ && (set == nullptr || k.frame < set->frame)) set = &k;
+    }
+    if (set == nullptr) return;
+    set->serial = serial;
+    set->firstEdge = firstEdge;
+    set->m = m;
+    set->clip = clip;
+    set->samples = samples;
+    set->frame = frame_;
+    set->lines.assign(scan_.Lines().begin(), scan_.Lines().end());
+    set->limited = scan_.Limited();
+}
+
 void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& m,
                          const PixelRect& clip, CoverageSink& fillSink, CoverageSink& lineSink) {
     const int samples = SamplesPerSide(quality_);
     const std::uint32_t end = g.firstEdge + g.edgeCount;
     if (g.fillCount > 0) {
         scan_.Reset(clip, samples);
-        for (std::uint32_t i = g.firstEdge; i < end; ++i) {
-            const Edge& e = shape.edges[i];
-            if (e.fill0 == e.fill1) continue;
-            const Point p0{double(e.x0), double(e.y0)}, p1{double(e.x1), double(e.y1)};
-            if (e.curved) {
-                scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, e.fill0, e.fill1,
-                              kFillCurveTolerance);
-            } else {
-                scan_.AddLine(m.Apply(p0), m.Apply(p1), e.fill0, e.fill1);
+        KeptLines* kept = shape.serial != 0
+                              ? FindKeptLines(shape.serial, g.firstEdge, m, clip, samples)
+                              : nullptr;
+        if (kept != nullptr) {
+            scan_.SwapLines(kept->lines, kept->limited);
+            ++stats_.keptLines;
+        } else {
+            for (std::uint32_t i = g.firstEdge; i < end; ++i) {
+                const Edge& e = shape.edges[i];
+                if (e.fill0 == e.fill1) continue;
+                const Point p0{double(e.x0), double(e.y0)}, p1{double(e.x1), double(e.y1)};
+                if (e.curved) {
+                    scan_.AddQuad(m, p0, {double(e.cx), double(e.cy)}, p1, e.fill0, e.fill1,
+                                  kFillCurveTolerance);
+                } else {
+                    scan_.AddLine(m.Apply(p0), m.Apply(p1), e.fill0, e.fill1);
+                }
             }
         }
         stats_.lines += scan_.LineCount();
         if (scan_.Limited()) ++stats_.limited;
         scan_.Render(shape.nonZeroWinding ? FillRule::NonZero : FillRule::EvenOdd,
                      static_cast<std::uint16_t>(shape.fills.size()), fillSink);
+        if (kept != nullptr) {
+            scan_.SwapLines(kept->lines, kept->limited);  // back, and the converter's own in
+            kept->frame = frame_;
+        } else if (shape.serial != 0) {
+            KeepLines(shape.serial, g.firstEdge, m, clip, samples);
+        }
     }
     if (g.lineCount == 0) return;
     // Each line style's edges in their order; a style's stroke pieces all carry its index,
@@ -844,6 +896,7 @@ std::size_t Renderer::BytesHeld() const {
                         shade_.capacity() * sizeof(Pixel);
     for (const auto& b : layerPool_) bytes += b.capacity() * sizeof(Pixel);
     for (const auto& b : maskPool_) bytes += b.capacity();
+    for (const KeptLines& k : keptLines_) bytes += k.lines.capacity() * sizeof(ScanConverter::Line);
     for (const KeptPicture& k : kept_) {
         bytes += k.pixels.capacity() * sizeof(Pixel) + k.key.capacity() * sizeof(std::uint64_t) +
                  k.filters.capacity() * sizeof(Filter);

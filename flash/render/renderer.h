@@ -70,6 +70,7 @@ struct RenderStats {
     std::uint64_t limited = 0;      // passes cut short at ScanConverter::kMaxLines
     std::uint64_t unfiltered = 0;   // filters passed over: objects too large, or past the budget
     std::uint64_t keptFilters = 0;  // filtered objects shown from the picture kept for them
+    std::uint64_t keptLines = 0;    // fills scanned from the lines kept for them
 };
 
 class Renderer {
@@ -82,6 +83,12 @@ public:
     // Filled curves are counted in their shape's units first (see FlattenPlacedQuad); on the
     // device they stay within this, which matters only for shapes drawn well above their size.
     static constexpr double kFillCurveTolerance = 0.25;
+    // The fill lines of large shapes that never change (Shape::serial) are kept while they are
+    // drawn again with the same placement, clip and samples: a still shape drawn afresh is
+    // scanned from its kept lines instead of being cut into lines again.
+    static constexpr std::size_t kKeptLineSets = 4;
+    static constexpr std::size_t kFewestKeptLines = 4096;
+    static constexpr std::size_t kMostKeptLines = std::size_t{1} << 17;  // 5 MB a set
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;
@@ -222,6 +229,21 @@ private:
     int shiftY_ = 0;
     ScanConverter scan_;
     Stroker stroker_;
+    struct KeptLines {
+        std::uint64_t serial = 0;  // 0: unused
+        std::uint32_t firstEdge = 0;
+        Matrix m;
+        PixelRect clip;
+        int samples = 0;
+        std::uint64_t frame = 0;  // last drawn in
+        bool limited = false;
+        std::vector<ScanConverter::Line> lines;
+    };
+    KeptLines* FindKeptLines(std::uint64_t serial, std::uint32_t firstEdge, const Matrix& m,
+                             const PixelRect& clip, int samples);
+    void KeepLines(std::uint64_t serial, std::uint32_t firstEdge, const Matrix& m,
+                   const PixelRect& clip, int samples);
+    std::vector<KeptLines> keptLines_;
     std::vector<Paint> fillPaints_;
     std::vector<Paint> linePaints_;
     // What the coverage sinks read for every pixel, beside the paints: a shape of thousands of

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "flash/draw_types.h"
@@ -77,13 +78,22 @@ public:
     // Bytes held in the reused buffers, for the memory statistics.
     std::size_t BytesHeld() const;
 
-private:
     struct Line {
         double x0, y0;                // the upper end, in twentieths of a pixel
         double slope;                 // x per y, for the rows between the ends
         std::int32_t rowTop, rowEnd;  // sample rows rowTop .. rowEnd-1
         std::uint16_t before, after;  // styles left of and right of the line, seen along +x
     };
+    const std::vector<Line>& Lines() const { return lines_; }
+    // Exchanges the lines added since Reset (and whether some were refused) with `lines`: a
+    // caller keeps a still shape's lines and hands them back for a later Render with the same
+    // clip and samples. Render leaves the lines as they were.
+    void SwapLines(std::vector<Line>& lines, bool& limited) {
+        lines_.swap(lines);
+        std::swap(limited_, limited);
+    }
+
+private:
     // A line the sample rows are crossing, with what the sweep reads of it: a shape of tens of
     // thousands of lines does not fit in cache, the few hundred crossing a row do.
     struct Active {

@@ -133,7 +133,15 @@ struct Shape {
     bool truncated = false;
     // A limit above dropped edges or styles.
     bool limited = false;
+
+    // Not 0: a number no other shape has, given to a shape that will not change again (a
+    // character's, once parsed), so that its lines may be kept from frame to frame. Shapes
+    // rebuilt in place (morphs, backgrounds) keep 0.
+    std::uint64_t serial = 0;
 };
+
+// A number for Shape::serial, never given before in this process.
+std::uint64_t NewShapeSerial();
 
 // Tag codes of the shape definitions.
 inline constexpr std::uint16_t kDefineShape = 2;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 
 #include "flash/render/shape.h"
 #include "flash/render/swf_bits.h"
@@ -333,6 +334,11 @@ void AddPolygonEdges(Shape& s, std::span<const std::array<std::int32_t, 2>> corn
         e.newPath = i == 0;
         s.edges.push_back(e);
     }
+}
+
+std::uint64_t NewShapeSerial() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
 }
 
 }  // namespace flash::render

@@ -223,6 +223,7 @@ const Shape* StageDrawer::ShapeOf(const Character& character) {
         }
         if (shape) {
             shapes_[index] = std::make_unique<Shape>(std::move(*shape));
+            shapes_[index]->serial = NewShapeSerial();
             ++parsed_;
         }
     }
