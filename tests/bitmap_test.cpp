@@ -217,7 +217,7 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
     body.insert(body.end(), jpeg.begin(), jpeg.end());
     ASSERT_EQ(DecodeBitmap(kDefineBits, body, Bytes{0xFF, 0xD8, 0xFF, 0xD9}, kBitmapBudgetBytes, b),
               BitmapStatus::Decoded);
-    EXPECT_TRUE(near(b.Row(0)[27], 0xFF6496C8)) << std::hex << b.Row(0)[27];
+    EXPECT_TRUE(near(b.At(27, 0), 0xFF6496C8)) << std::hex << b.At(27, 0);
     // DefineBitsJPEG2 with the stray pair, and a PNG keeping its own alpha.
     body = {1, 0, 0xFF, 0xD9, 0xFF, 0xD8};
     body.insert(body.end(), jpeg.begin(), jpeg.end());
@@ -227,7 +227,7 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
     body.insert(body.end(), png.begin(), png.end());
     ASSERT_EQ(DecodeBitmap(kDefineBitsJpeg2, body, {}, kBitmapBudgetBytes, b),
               BitmapStatus::Decoded);
-    EXPECT_EQ(b.Row(0)[0], 0x80324B64u);
+    EXPECT_EQ(b.At(0, 0), 0x80324B64u);
     // DefineBitsJPEG3: the JPEG's colour is already multiplied by its alpha plane, so a
     // channel is only held to the alpha; a plane cut short is opaque.
     Bytes alpha(64, 160);
@@ -241,18 +241,20 @@ TEST(Bitmaps, EncodedImagesDecodeWithTheirAlpha) {
         body.insert(body.end(), jpeg.begin(), jpeg.end());
         body.insert(body.end(), z.begin(), z.end());
         ASSERT_EQ(DecodeBitmap(tag, body, {}, kBitmapBudgetBytes, b), BitmapStatus::Decoded);
-        EXPECT_TRUE(near(b.Row(0)[0], 0xA06496A0)) << std::hex << b.Row(0)[0];
-        EXPECT_TRUE(near(b.Row(0)[63], 0xFF6496C8)) << std::hex << b.Row(0)[63];
+        EXPECT_TRUE(near(b.At(0, 0), 0xA06496A0)) << std::hex << b.At(0, 0);
+        EXPECT_TRUE(near(b.At(7, 7), 0xFF6496C8)) << std::hex << b.At(7, 7);
     }
 }
 
-// A 2 x 2 bitmap: red, green / blue, white.
+// A 2 x 2 bitmap: red, green / blue, white; stored with red and blue exchanged, as an opaque
+// JPEG is, when `swapped`.
 class TwoByTwo final : public BitmapSource {
 public:
-    TwoByTwo() {
+    explicit TwoByTwo(bool swapped = false) {
         bitmap.Allocate(2, 2);
         const Pixel colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-        std::copy(colors, colors + 4, bitmap.data.get());
+        for (int i = 0; i < 4; ++i) bitmap.data[i] = swapped ? SwapRedBlue(colors[i]) : colors[i];
+        bitmap.redBlueSwapped = swapped;
     }
     const Bitmap* FindBitmap(std::uint16_t id) override { return id == 7 ? &bitmap : nullptr; }
     Bitmap bitmap;
@@ -260,7 +262,7 @@ public:
 
 // An 8 x 8 pixel square filled with bitmap 7, its pixels `scale` device pixels wide.
 PixelBuffer DrawFill(bool repeat, bool smooth, double scale, std::uint16_t id = 7,
-                     Quality quality = Quality::High) {
+                     Quality quality = Quality::High, bool swapped = false) {
     Shape s;
     s.extent = s.bounds = Rect{0, 160, 0, 160};
     FillStyle f;
@@ -278,7 +280,7 @@ PixelBuffer DrawFill(bool repeat, bool smooth, double scale, std::uint16_t id = 
         s.edges.push_back(e);
     }
     s.groups.push_back({0, 4, 0, 1, 0, 0});
-    TwoByTwo source;
+    TwoByTwo source(swapped);
     Renderer r;
     r.SetQuality(quality);
     r.SetBitmaps(&source);
@@ -288,6 +290,17 @@ PixelBuffer DrawFill(bool repeat, bool smooth, double scale, std::uint16_t id = 
     r.DrawShape(s, Matrix::Scale(0.05, 0.05), {});
     r.EndFrame();
     return surface;
+}
+
+TEST(BitmapFills, ExchangedRedAndBlueDrawAsTheyWereDecoded) {
+    for (const bool smooth : {false, true}) {
+        const PixelBuffer plain = DrawFill(false, smooth, 3);
+        const PixelBuffer swapped = DrawFill(false, smooth, 3, 7, Quality::High, true);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ(swapped.At(x, y), plain.At(x, y)) << x << "," << y;
+        }
+    }
 }
 
 TEST(BitmapFills, ClippedFillsReachOutwardsAndRepeatingOnesTile) {

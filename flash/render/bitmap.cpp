@@ -49,8 +49,8 @@ std::uint32_t Premul(std::uint32_t c, std::uint32_t a) {
 // RGBA bytes (and an optional alpha plane replacing their alpha) turned, where they lie, into
 // premultiplied pixels. The bytes are straight colour, except under a JPEG's alpha plane:
 // there the colour was multiplied by the plane when the movie was made, so a channel is only
-// held to its alpha, as in the lossless alpha formats. Opaque pictures (every JPEG without a
-// plane) only swap red and blue, in one pass the compiler vectorises; the rest after it.
+// held to its alpha, as in the lossless alpha formats. Opaque pictures only swap red and blue,
+// in one pass the compiler vectorises; the rest after it.
 void FromRgba(std::uint8_t* rgba, const std::uint8_t* alpha, std::size_t count) {
     auto* px = reinterpret_cast<std::uint32_t*>(rgba);
     std::uint32_t all = 0xFF000000u;
@@ -119,12 +119,19 @@ BitmapStatus DecodeImage(std::span<const std::uint8_t> tables, std::span<const s
     out.data.reset(reinterpret_cast<Pixel*>(rgba));
     out.width = w;
     out.height = h;
+    out.redBlueSwapped = false;
     const std::size_t count = out.Count();
     std::vector<std::uint8_t> alpha;
     if (jpeg && !alphaZlib.empty()) {
         InflateZlib(alphaZlib, count, alpha);
         // A plane cut short leaves the rest of the picture opaque.
         alpha.resize(count, 255);
+    }
+    if (jpeg && alpha.empty()) {
+        // stb_image gives a JPEG an alpha of 255 throughout: nothing to multiply, and red and
+        // blue are turned where the pixels are read.
+        out.redBlueSwapped = true;
+        return BitmapStatus::Decoded;
     }
     FromRgba(rgba, alpha.empty() ? nullptr : alpha.data(), count);
     return BitmapStatus::Decoded;

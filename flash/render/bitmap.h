@@ -34,15 +34,26 @@ inline constexpr std::uint16_t kDefineBitsJpeg4 = 90;
 
 // Premultiplied pixels, rows top to bottom with no padding, in memory from malloc: a decoder's
 // own output buffer is taken over and converted where it lies, with no second copy.
+// A pixel with its red and blue bytes exchanged.
+inline Pixel SwapRedBlue(Pixel p) {
+    return (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
+}
+
 struct Bitmap {
     int width = 0;
     int height = 0;
     std::unique_ptr<Pixel[], void (*)(void*)> data{nullptr, &std::free};
+    // Red and blue lie exchanged in `data`, as the decoder wrote them (bytes R, G, B, A): an
+    // opaque JPEG is kept so rather than turned over 16 MB at a time, and its colours are read
+    // through At or ShadeBitmap, which turn each pixel they take.
+    bool redBlueSwapped = false;
 
     bool Empty() const { return data == nullptr; }
     std::size_t Count() const { return static_cast<std::size_t>(width) * height; }
     std::size_t Bytes() const { return Empty() ? 0 : Count() * sizeof(Pixel); }
+    // As stored: see redBlueSwapped.
     const Pixel* Row(int y) const { return data.get() + static_cast<std::size_t>(y) * width; }
+    Pixel At(int x, int y) const { return redBlueSwapped ? SwapRedBlue(Row(y)[x]) : Row(y)[x]; }
     std::span<const Pixel> Pixels() const { return {data.get(), Empty() ? 0 : Count()}; }
     // Fresh memory for w x h pixels (contents undefined); false, leaving the bitmap empty,
     // when there is none.

@@ -288,6 +288,10 @@ void ShadeBitmap(const Paint& paint, int x, int y, int count, Pixel* out) {
         const Pixel bottom = MixPixels(r1[x1], r1[x0], ku);
         out[i] = MixPixels(bottom, top, kv);
     }
+    // Mixing treats the channels alike: turning red and blue after it is turning them before.
+    if (b.redBlueSwapped) {
+        for (int i = 0; i < count; ++i) out[i] = SwapRedBlue(out[i]);
+    }
     if (paint.transform) {
         for (int i = 0; i < count; ++i) out[i] = TransformPixel(out[i], paint.cx);
     }
