@@ -58,7 +58,7 @@ void FromRgba(std::uint8_t* rgba, const std::uint8_t* alpha, std::size_t count) 
         std::uint32_t v;
         std::memcpy(&v, px + i, 4);  // bytes R, G, B, A: 0xAABBGGRR on little-endian machines
         all &= v;
-        v = (v & 0xFF00FF00u) | (v >> 16 & 0xFFu) | (v & 0xFFu) << 16;
+        v = SwapRedBlue(v);
         std::memcpy(px + i, &v, 4);
     }
     if (alpha == nullptr && (all & 0xFF000000u) == 0xFF000000u) return;

@@ -421,12 +421,9 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& placed, const ColorTr
     for (const StyleGroup& g : shape.groups) DrawGroup(shape, g, m, reach, fillSink, lineSink);
 }
 
-Renderer::KeptLines* Renderer::FindKeptLines(std::uint64_t serial, std::uint32_t firstEdge,
-                                             const Matrix& m, const PixelRect& clip, int samples) {
+Renderer::KeptLines* Renderer::FindKeptLines(const LinesKey& key) {
     for (KeptLines& k : keptLines_) {
-        if (k.serial == serial && k.firstEdge == firstEdge && k.m == m && k.clip == clip &&
-            k.samples == samples)
-            return &k;
+        if (k.key == key) return &k;
     }
     return nullptr;
 }
@@ -435,28 +432,22 @@ Renderer::KeptLines* Renderer::FindKeptLines(std::uint64_t serial, std::uint32_t
 // one drawn in this frame: a shape that moves takes the sets still shapes leave. Copied, not
 // swapped: a set's buffer never takes over the scan converter's, which may have grown far
 // larger.
-void Renderer::KeepLines(std::uint64_t serial, std::uint32_t firstEdge, const Matrix& m,
-                         const PixelRect& clip, int samples) {
+void Renderer::KeepLines(const LinesKey& key) {
     const std::size_t count = scan_.LineCount();
     if (count < kFewestKeptLines || count > kMostKeptLines) return;
     if (keptLines_.size() < kKeptLineSets) keptLines_.resize(kKeptLineSets);
     KeptLines* set = nullptr;
     for (KeptLines& k : keptLines_) {
-        if (k.serial == 0) {
+        if (k.key.serial == 0) {
             set = &k;
             break;
         }
         if (k.frame != frame_ && (set == nullptr || k.frame < set->frame)) set = &k;
     }
     if (set == nullptr) return;
-    set->serial = serial;
-    set->firstEdge = firstEdge;
-    set->m = m;
-    set->clip = clip;
-    set->samples = samples;
+    set->key = key;
     set->frame = frame_;
     set->lines.assign(scan_.Lines().begin(), scan_.Lines().end());
-    set->limited = scan_.Limited();
 }
 
 void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& m,
@@ -465,11 +456,10 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
     const std::uint32_t end = g.firstEdge + g.edgeCount;
     if (g.fillCount > 0) {
         scan_.Reset(clip, samples);
-        KeptLines* kept = shape.serial != 0
-                              ? FindKeptLines(shape.serial, g.firstEdge, m, clip, samples)
-                              : nullptr;
+        const LinesKey key{shape.serial, g.firstEdge, m, clip, samples};
+        KeptLines* kept = shape.serial != 0 ? FindKeptLines(key) : nullptr;
         if (kept != nullptr) {
-            scan_.SwapLines(kept->lines, kept->limited);
+            scan_.SwapLines(kept->lines);
             ++stats_.keptLines;
         } else {
             for (std::uint32_t i = g.firstEdge; i < end; ++i) {
@@ -489,10 +479,10 @@ void Renderer::DrawGroup(const Shape& shape, const StyleGroup& g, const Matrix& 
         scan_.Render(shape.nonZeroWinding ? FillRule::NonZero : FillRule::EvenOdd,
                      static_cast<std::uint16_t>(shape.fills.size()), fillSink);
         if (kept != nullptr) {
-            scan_.SwapLines(kept->lines, kept->limited);  // back, and the converter's own in
+            scan_.SwapLines(kept->lines);  // back, and the converter's own in
             kept->frame = frame_;
         } else if (shape.serial != 0) {
-            KeepLines(shape.serial, g.firstEdge, m, clip, samples);
+            KeepLines(key);
         }
     }
     if (g.lineCount == 0) return;

@@ -89,6 +89,7 @@ public:
     static constexpr std::size_t kKeptLineSets = 4;
     static constexpr std::size_t kFewestKeptLines = 4096;
     static constexpr std::size_t kMostKeptLines = std::size_t{1} << 17;  // 5 MB a set
+    static_assert(kMostKeptLines < ScanConverter::kMaxLines, "a kept set is never cut short");
 
     Renderer() = default;
     Renderer(const Renderer&) = delete;
@@ -229,20 +230,23 @@ private:
     int shiftY_ = 0;
     ScanConverter scan_;
     Stroker stroker_;
-    struct KeptLines {
-        std::uint64_t serial = 0;  // 0: unused
+    // What a group's fill lines depend on: the shape's edges (its serial number and the
+    // group's first edge), the placement, the clip and the samples.
+    struct LinesKey {
+        std::uint64_t serial = 0;  // 0: an unused set
         std::uint32_t firstEdge = 0;
         Matrix m;
         PixelRect clip;
         int samples = 0;
+        bool operator==(const LinesKey&) const = default;
+    };
+    struct KeptLines {
+        LinesKey key;
         std::uint64_t frame = 0;  // last drawn in
-        bool limited = false;
         std::vector<ScanConverter::Line> lines;
     };
-    KeptLines* FindKeptLines(std::uint64_t serial, std::uint32_t firstEdge, const Matrix& m,
-                             const PixelRect& clip, int samples);
-    void KeepLines(std::uint64_t serial, std::uint32_t firstEdge, const Matrix& m,
-                   const PixelRect& clip, int samples);
+    KeptLines* FindKeptLines(const LinesKey& key);
+    void KeepLines(const LinesKey& key);
     std::vector<KeptLines> keptLines_;
     std::vector<Paint> fillPaints_;
     std::vector<Paint> linePaints_;

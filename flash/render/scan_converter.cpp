@@ -162,9 +162,9 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
             }
             subRowStart_[sub] = changes_.size();
             if (rule == FillRule::NonZero) {
-                ScanSampleRow<FillRule::NonZero>(row, changes_.size());
+                ScanSampleRow<FillRule::NonZero>(row);
             } else {
-                ScanSampleRow<FillRule::EvenOdd>(row, changes_.size());
+                ScanSampleRow<FillRule::EvenOdd>(row);
             }
             changes_.push_back({kNoChange, 0});  // the end of the sample row's changes
         }
@@ -182,8 +182,9 @@ void ScanConverter::Render(FillRule rule, std::uint16_t maxStyle, CoverageSink& 
 }
 
 template <FillRule kRule>
-void ScanConverter::ScanSampleRow(std::int32_t row, std::size_t rowStart) {
+void ScanConverter::ScanSampleRow(std::int32_t row) {
     if (active_.empty()) return;
+    const std::size_t rowStart = changes_.size();  // this sample row's changes begin here
     // The sample row's position in units: a whole or half number.
     const double ys = (row + 0.5) * kUnits / s_;
     for (Active& a : active_) a.x = a.x0 + (ys - a.y0) * a.slope;

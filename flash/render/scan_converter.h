@@ -17,7 +17,6 @@
 
 #include <cstdint>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "flash/draw_types.h"
@@ -85,13 +84,10 @@ public:
         std::uint16_t before, after;  // styles left of and right of the line, seen along +x
     };
     const std::vector<Line>& Lines() const { return lines_; }
-    // Exchanges the lines added since Reset (and whether some were refused) with `lines`: a
-    // caller keeps a still shape's lines and hands them back for a later Render with the same
-    // clip and samples. Render leaves the lines as they were.
-    void SwapLines(std::vector<Line>& lines, bool& limited) {
-        lines_.swap(lines);
-        std::swap(limited_, limited);
-    }
+    // Exchanges the lines added since Reset with `lines`: a caller keeps a still shape's lines
+    // (of a pass not cut short) and hands them back for a later Render with the same clip and
+    // samples. Render leaves the lines as they were.
+    void SwapLines(std::vector<Line>& lines) { lines_.swap(lines); }
 
 private:
     // A line the sample rows are crossing, with what the sweep reads of it: a shape of tens of
@@ -110,7 +106,7 @@ private:
     };
 
     template <FillRule kRule>
-    void ScanSampleRow(std::int32_t row, std::size_t rowStart);
+    void ScanSampleRow(std::int32_t row);
     void EmitSpan(std::int32_t k0, std::int32_t k1, std::uint16_t style, std::size_t rowStart);
     template <int S>
     void ResolveRow(int y, CoverageSink& sink);
